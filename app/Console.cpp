@@ -1,0 +1,51 @@
+#include "app/Console.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string dots(37, '.');
+
+} // namespace
+
+std::string labelText(const std::string& label) {
+    const size_t dotCount = label.size() < dots.size() ? dots.size() - label.size() : 0;
+    return "\t\t" + label + " " + dots.substr(0, dotCount);
+}
+
+void logLabel(const std::string& label) { std::cout << labelText(label) << std::flush; }
+
+void logOk() { std::cout << "OK!" << std::endl; }
+
+void pauseConsole() {
+    if (!isatty(STDIN_FILENO)) {
+        return;
+    }
+    std::cout << "Press any key to continue . . . " << std::flush;
+    termios saved{};
+    const bool haveTerminal = tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (haveTerminal) {
+        termios raw = saved;
+        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+        raw.c_cc[VMIN] = 1;
+        raw.c_cc[VTIME] = 0;
+        tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    }
+    char key = 0;
+    const ssize_t got = read(STDIN_FILENO, &key, 1);
+    (void)got;
+    if (haveTerminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    }
+    std::cout << std::endl;
+}
+
+void fatalError(const std::string& message) {
+    std::cout << message << std::endl;
+    pauseConsole();
+    std::exit(1);
+}

@@ -1,0 +1,6 @@
+#include "app/GameState.h"
+
+GameState& gameState() {
+    static GameState state;
+    return state;
+}
