@@ -17,9 +17,13 @@ std::string labelText(const std::string& label) {
     return "\t\t" + label + " " + dots.substr(0, dotCount);
 }
 
-void logLabel(const std::string& label) { std::cout << labelText(label) << std::flush; }
+void logLabel(const std::string& label) {
+    std::cout << labelText(label) << std::flush;
+}
 
-void logOk() { std::cout << "OK!" << std::endl; }
+void logOk() {
+    std::cout << "OK!" << std::endl;
+}
 
 void pauseConsole() {
     if (!isatty(STDIN_FILENO)) {

@@ -11,7 +11,8 @@ std::string labelText(const std::string& label);
 // Writes "OK!" and a line break.
 void logOk();
 
-// Waits for a key with a prompt, but only when standard input is a terminal, so scripts never block.
+// Waits for a key with a prompt, but only when standard input is a terminal, so scripts never
+// block.
 void pauseConsole();
 
 // Writes the message and a line break, pauses, and exits with status 1.

@@ -27,7 +27,7 @@ struct GameState {
     bool skipFirstPitch = true;
     int32_t mipmapMode = 2; // 0 off, 1 linear between levels, 2 nearest level
     bool linearFiltering = true;
-    std::string message; // the line of text shown on screen
+    std::string message;                     // the line of text shown on screen
     std::vector<ScreenQuad*> inventorySlots; // top to bottom; released by the Game's teardown
     btCollisionObject* pendingActorRemoval = nullptr; // not owned
     TextureTable textureTable;

@@ -29,8 +29,10 @@ struct Mesh {
 };
 
 // The eight corners of the mesh's axis-aligned box, in model space, w = 1.
-// Order: (min x, max y, max z), (max x, max y, max z), (min x, min y, max z), (max x, min y, max z),
-//        (min x, max y, min z), (max x, max y, min z), (min x, min y, min z), (max x, min y, min z).
+// Order: (min x, max y, max z), (max x, max y, max z), (min x, min y, max z), (max x, min y, max
+// z),
+//        (min x, max y, min z), (max x, max y, min z), (min x, min y, min z), (max x, min y, min
+//        z).
 struct BoundingBox {
     glm::vec4 corners[8];
 };
@@ -45,7 +47,8 @@ struct Model {
 };
 
 struct ScreenQuad {
-    GlName vertexArray = 0; // attribute 0: 2 floats position, attribute 1: 2 floats texture coordinate
+    GlName vertexArray =
+        0; // attribute 0: 2 floats position, attribute 1: 2 floats texture coordinate
     GlName positionBuffer = 0;
     GlName texCoordBuffer = 0;
     GlName indexBuffer = 0; // six indices, two triangles
@@ -72,8 +75,8 @@ struct Scene {
     std::vector<Model*> models; // the mesh list's models, the three special models, the table
     std::vector<Light*> lights; // the renderer uses the first
     FreeCamera* freeCamera = nullptr;
-    CCT* player = nullptr;     // owned by the physics side
-    DrugSet* drugs = nullptr;  // owned; its Drug records belong to the physics side
+    CCT* player = nullptr;            // owned by the physics side
+    DrugSet* drugs = nullptr;         // owned; its Drug records belong to the physics side
     ScreenQuad* screenQuad = nullptr; // full screen, for post-processing
     Model* water = nullptr;           // drawn by the water pass only
     std::vector<AnimatedModel*> animatedModels; // test.dae, npcHead.dae, rotfaces.dae

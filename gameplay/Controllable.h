@@ -8,7 +8,7 @@ struct Controllable {
 
     virtual void update(GLFWwindow* window, float& frameTime) = 0;
 
-protected:
+  protected:
     // Owners destroy the concrete type; nobody deletes through the base.
     ~Controllable() = default;
 };

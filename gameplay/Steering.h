@@ -4,9 +4,9 @@
 
 struct GLFWwindow;
 
-constexpr float kLookSensitivity = 0.2f;   // degrees per unit of cursor travel
-constexpr float kDegToRad = 0.017453292f;  // single-precision degrees to radians
-constexpr float kMaxPitch = 84.99f;        // pitch stays inside the open range -85..85 degrees
+constexpr float kLookSensitivity = 0.2f;  // degrees per unit of cursor travel
+constexpr float kDegToRad = 0.017453292f; // single-precision degrees to radians
+constexpr float kMaxPitch = 84.99f;       // pitch stays inside the open range -85..85 degrees
 
 struct LookAngles {
     float yaw = 0.0f;   // degrees

@@ -8,6 +8,6 @@ struct PhysXTrigger {
     // Called once on entry and once on exit, from inside the physics step.
     virtual void react() = 0;
 
-protected:
+  protected:
     ~PhysXTrigger() = default;
 };

@@ -1,0 +1,32 @@
+#pragma once
+// The Game owns every subsystem, builds them in a fixed order and frees them in another.
+struct GLFWwindow;
+struct Window;
+struct Factory;
+struct Updater;
+struct Renderer;
+struct Scene;
+struct PhysX;
+struct PhysXFactory;
+
+struct Game {
+    Factory* factory = nullptr; // owned, like every pointer here but window
+    Updater* updater = nullptr;
+    Renderer* renderer = nullptr;
+    Scene* scene = nullptr;
+    GLFWwindow* window = nullptr;
+    PhysX* physics = nullptr;
+    PhysXFactory* physXFactory = nullptr;
+    float statusTimer = 0.0f; // seconds towards the next console status line
+    int width = 0;
+    int height = 0;
+
+    explicit Game(const Window& window);
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // One pass of the main loop after events were polled: physics, rules, drawing, status line.
+    void frame(float& frameTime);
+    void printStatus(float& frameTime);
+};

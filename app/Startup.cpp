@@ -1,0 +1,86 @@
+#include "app/Startup.h"
+
+#include <iostream>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "app/Console.h"
+#include "app/Game.h"
+#include "app/GameState.h"
+#include "app/KeyInput.h"
+#include "app/Window.h"
+
+namespace {
+
+// The two process-wide objects of the shell.
+Window* theWindow = nullptr;
+Game* theGame = nullptr;
+
+} // namespace
+
+void initialise(int argc, const char* const argv[]) {
+    // Progress lines must appear as they happen, also when the console is a pipe.
+    std::cout.setf(std::ios::unitbuf);
+
+    std::cout << "INITIALIZING LIBRARIES:" << std::endl;
+    logLabel("GLFW");
+    if (!glfwInit()) {
+        fatalError("ERROR");
+    }
+    logOk();
+
+    theWindow = new Window(argc, argv);
+    glfwMakeContextCurrent(theWindow->handle);
+
+    glewExperimental = GL_TRUE;
+    logLabel("GLEW");
+    if (glewInit() != GLEW_OK) {
+        fatalError("ERROR");
+    }
+    // GLEW's probing may leave an error flag behind; it belongs to nobody.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    logOk();
+
+    std::cout << "INITIALIZING GAME:" << std::endl;
+    theGame = new Game(*theWindow);
+}
+
+void run() {
+    GLFWwindow* window = theGame->window;
+    glfwSetKeyCallback(window, keyCallback);
+    // Timer readings stay in double precision so long sessions keep fine frame times;
+    // consumers get the difference as a float.
+    double lastTime = 0.0;
+    if (glfwWindowShouldClose(window)) {
+        return;
+    }
+    for (;;) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        const double now = glfwGetTime();
+        float frameTime = static_cast<float>(now - lastTime);
+        lastTime = now;
+        glfwPollEvents();
+        theGame->frame(frameTime);
+        glfwSwapBuffers(window);
+        if (glfwWindowShouldClose(window)) {
+            return;
+        }
+    }
+}
+
+void shutdown() {
+    std::cout << "CLEANING UP GAME:" << std::endl;
+    delete theGame;
+    theGame = nullptr;
+
+    std::cout << "CLEANING UP LIBRARIES:" << std::endl;
+    delete theWindow;
+    theWindow = nullptr;
+    logLabel("GLFW");
+    glfwTerminate();
+    logOk();
+    pauseConsole();
+}

@@ -1,0 +1,64 @@
+#include "app/Window.h"
+
+#include <iostream>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "app/Console.h"
+#include "app/Options.h"
+
+Window::Window(int argc, const char* const argv[]) {
+    logLabel("WINDOW");
+    const WindowOptions options = scanOptions(argc, argv);
+    if (options.unknownOption) {
+        std::cout << "Unknown option. Resetting to default values." << std::endl;
+    }
+    fullScreen = options.fullScreen;
+    refreshRate = options.refreshRate;
+    width = options.width;
+    height = options.height;
+
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode == nullptr) {
+        fatalError("ERROR");
+    }
+    if (fullScreen) {
+        width = mode->width;
+        height = mode->height;
+    } else {
+        positionX = centredPosition(mode->width, width);
+        positionY = centredPosition(mode->height, height);
+    }
+
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
+    glfwWindowHint(GLFW_SAMPLES, 4);
+
+    handle = glfwCreateWindow(width, height, "Morbane", fullScreen ? monitor : nullptr, nullptr);
+    if (handle == nullptr) {
+        fatalError("ERROR");
+    }
+    // GLFW ignores the position of a full-screen window.
+    glfwSetWindowPos(handle, positionX, positionY);
+    glfwMakeContextCurrent(handle);
+
+    // The context is current but GLEW is not up yet, so these come straight from the library.
+    glEnable(GL_DEPTH_TEST);
+    glfwSetInputMode(handle, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    glfwSetCursorPos(handle, width * 0.5, height * 0.5);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glViewport(0, 0, width, height);
+    logOk();
+}
+
+Window::~Window() {
+    logLabel("WINDOW");
+    glfwDestroyWindow(handle);
+    handle = nullptr;
+    logOk();
+}

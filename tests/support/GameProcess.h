@@ -1,0 +1,48 @@
+#pragma once
+// The real game binary run as a child process on the test display, its console read back,
+// and real X input sent to it with xdotool.
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct GameProcess {
+    pid_t pid = -1;
+    int outputFd = -1;
+    std::string output; // standard output and standard error, as read so far
+    size_t searchFrom = 0;
+    int exitStatus = -1;
+
+    // Starts the binary in the working directory with the given arguments (standard input is
+    // /dev/null) and extra "NAME=value" environment entries.
+    GameProcess(const std::string& binary, const std::vector<std::string>& arguments,
+                const std::string& workDirectory, const std::vector<std::string>& environment = {});
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // Waits until text appears after the previous match; true when it did in time.
+    bool waitFor(const std::string& text, double timeoutSeconds);
+    // Reads for the given time, whatever comes.
+    void readFor(double seconds);
+    // Waits for the process to end; true with exitStatus set (128 + signal when killed).
+    bool waitForExit(double timeoutSeconds);
+
+  private:
+    void readAvailable(double timeoutSeconds);
+};
+
+std::string gameBinaryPath();
+// Runs a shell command; returns its exit status and fills output with its standard output.
+int runCommand(const std::string& command, std::string* output = nullptr);
+// The X window id of the game window, or empty if none appeared in time.
+std::string findWindow(const std::string& title, double timeoutSeconds);
+// Presses and releases one key (an X keysym name such as "Escape" or "F1") with XTEST.
+void pressKey(const std::string& windowId, const std::string& keysym);
+
+struct WindowGeometry {
+    int x = -1;
+    int y = -1;
+    int width = -1;
+    int height = -1;
+};
+WindowGeometry windowGeometry(const std::string& windowId);

@@ -1,0 +1,76 @@
+#include "support/GlContext.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+namespace {
+
+std::vector<std::string> pendingErrors;
+
+void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsizei,
+                               const GLchar* message, const void*) {
+    if (type == GL_DEBUG_TYPE_ERROR || severity == GL_DEBUG_SEVERITY_HIGH) {
+        pendingErrors.emplace_back(message);
+    }
+}
+
+} // namespace
+
+GlContext::GlContext(int w, int h, bool visible) : width(w), height(h) {
+    if (!glfwInit()) {
+        std::fprintf(stderr, "glfwInit failed: is DISPLAY set?\n");
+        std::abort();
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, visible ? GLFW_TRUE : GLFW_FALSE);
+    window = glfwCreateWindow(width, height, "Morbane test", nullptr, nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "no OpenGL 4.0 core context\n");
+        std::abort();
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::fprintf(stderr, "glewInit failed\n");
+        std::abort();
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(onDebugMessage, nullptr);
+    glEnable(GL_DEPTH_TEST);
+    glViewport(0, 0, width, height);
+    pendingErrors.clear();
+}
+
+GlContext::~GlContext() {
+    glfwDestroyWindow(window);
+    glfwTerminate();
+}
+
+std::vector<std::string> GlContext::takeErrors() {
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+        char text[64];
+        std::snprintf(text, sizeof text, "glGetError 0x%04x", error);
+        pendingErrors.emplace_back(text);
+    }
+    std::vector<std::string> errors;
+    errors.swap(pendingErrors);
+    return errors;
+}
+
+std::vector<unsigned char> readPixels(int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// A real OpenGL 4.0 core context in a window on the test display (Xvfb in CI).
+// GL errors reported through debug output are collected so a test can fail on any of them.
+#include <string>
+#include <vector>
+
+struct GLFWwindow;
+
+struct GlContext {
+    GLFWwindow* window = nullptr;
+    int width = 0;
+    int height = 0;
+
+    explicit GlContext(int width = 64, int height = 64, bool visible = false);
+    ~GlContext();
+    GlContext(const GlContext&) = delete;
+    GlContext& operator=(const GlContext&) = delete;
+
+    // Debug-output errors since the last call, plus anything glGetError still holds.
+    std::vector<std::string> takeErrors();
+};
+
+// Reads the default framebuffer's colour (RGBA8, bottom row first).
+std::vector<unsigned char> readPixels(int width, int height);

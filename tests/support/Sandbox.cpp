@@ -1,0 +1,67 @@
+#include "support/Sandbox.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+std::string shippedPath(const std::string& relative) {
+    return std::string(MORBANE_SOURCE_DIR) + "/" + relative;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+Sandbox::Sandbox(bool shipped) {
+    char pattern[] = "/tmp/morbane-test-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    root = pattern;
+    fs::create_directories(root + "/work");
+    if (shipped) {
+        linkShipped("Resources");
+    } else {
+        fs::create_directories(root + "/Resources");
+    }
+    previousDirectory = fs::current_path().string();
+    fs::current_path(root + "/work");
+}
+
+Sandbox::~Sandbox() {
+    std::error_code ignored;
+    fs::current_path(previousDirectory, ignored);
+    fs::remove_all(root, ignored);
+}
+
+std::string Sandbox::path(const std::string& relative) const {
+    return root + "/" + relative;
+}
+
+void Sandbox::write(const std::string& relative, const std::string& content) const {
+    const fs::path target = path(relative);
+    fs::create_directories(target.parent_path());
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+void Sandbox::linkShipped(const std::string& relative) const {
+    const fs::path target = path(relative);
+    fs::create_directories(target.parent_path());
+    fs::create_symlink(shippedPath(relative), target);
+}
+
+void Sandbox::copyShipped(const std::string& relative) const {
+    const fs::path target = path(relative);
+    fs::create_directories(target.parent_path());
+    fs::copy(shippedPath(relative), target, fs::copy_options::recursive);
+}
