@@ -1,0 +1,36 @@
+#version 330 core
+// Sharp near, blurred far; and as life drains the blur swallows everything and the edges of
+// the view close in.
+uniform sampler2D originalTexture;
+uniform sampler2D depthTexture;
+uniform sampler2D blurTexture;
+uniform int actualLife;
+uniform int totalLife;
+
+in vec2 uv;
+
+out vec4 fragColor;
+
+const float nearPlane = 0.1; // the planes every camera of the game is built with
+const float farPlane = 100.0;
+
+float distanceAt(float depth) {
+    float ndc = depth * 2.0 - 1.0;
+    return 2.0 * nearPlane * farPlane / (farPlane + nearPlane - ndc * (farPlane - nearPlane));
+}
+
+void main() {
+    vec3 sharp = texture(originalTexture, uv).rgb;
+    vec3 blurred = texture(blurTexture, uv).rgb;
+    float distance = distanceAt(texture(depthTexture, uv).r);
+
+    float lifeLeft = totalLife > 0 ? clamp(float(actualLife) / float(totalLife), 0.0, 1.0) : 0.0;
+    float drained = 1.0 - lifeLeft;
+    float far = smoothstep(30.0, 95.0, distance) * 0.6;
+    float amount = clamp(far + drained * 1.25, 0.0, 1.0);
+    vec3 colour = mix(sharp, blurred, amount);
+
+    float edge = smoothstep(0.25, 0.75, length(uv - vec2(0.5)));
+    colour *= 1.0 - edge * drained * 0.85;
+    fragColor = vec4(colour, 1.0);
+}

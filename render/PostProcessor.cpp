@@ -1,0 +1,131 @@
+#include "render/PostProcessor.h"
+
+#include <cmath>
+
+#include <GL/glew.h>
+
+#include "app/GameState.h"
+#include "assets/ShaderProgram.h"
+#include "render/RenderTarget.h"
+
+BlurWeights computeWeights(double sigma) {
+    const double pi = 3.141592653589793;
+    const double twoSigmaSquared = 2.0 * sigma * sigma;
+    const double norm = std::sqrt(2.0 * pi * sigma * sigma);
+    float w[5];
+    for (int d = 0; d < 5; ++d) {
+        w[d] = static_cast<float>(std::exp(-(d * d) / twoSigmaSquared) / norm);
+    }
+    BlurWeights blur;
+    blur.weights[0] = w[0];
+    blur.weights[1] = w[1] + w[2];
+    blur.weights[2] = w[3] + w[4];
+    blur.offsets[0] = 0.0f;
+    blur.offsets[1] = (1.0f * w[1] + 2.0f * w[2]) / (w[1] + w[2]);
+    blur.offsets[2] = (3.0f * w[3] + 4.0f * w[4]) / (w[3] + w[4]);
+    return blur;
+}
+
+bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma) {
+    const float ratio = life / totalLife;
+    if (ratio == 0.2f) {
+        blur = computeWeights(sigma * 3.0);
+        return true;
+    }
+    if (ratio == 0.72f) {
+        blur = computeWeights(sigma * 1.5);
+        return true;
+    }
+    return false;
+}
+
+PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
+    blurProgram = createShaderProgram(kShaderFolder, "Gauss");
+    compositeProgram = createShaderProgram(kShaderFolder, "DoF");
+    blurTarget = new RenderTarget(targetWidth, targetHeight);
+    verticalTarget = new RenderTarget(targetWidth, targetHeight);
+    width = targetWidth;
+    height = targetHeight;
+    blur = computeWeights(sigma);
+    const GLuint gauss = blurProgram->program;
+    sceneTextureLocation = glGetUniformLocation(gauss, "sceneTexture");
+    verticalLocation = glGetUniformLocation(gauss, "vertical");
+    offsetLocation = glGetUniformLocation(gauss, "offset");
+    gaussianLocation = glGetUniformLocation(gauss, "gaussian");
+    widthLocation = glGetUniformLocation(gauss, "width");
+    heightLocation = glGetUniformLocation(gauss, "height");
+    const GLuint dof = compositeProgram->program;
+    blurTextureLocation = glGetUniformLocation(dof, "blurTexture");
+    depthTextureLocation = glGetUniformLocation(dof, "depthTexture");
+    originalTextureLocation = glGetUniformLocation(dof, "originalTexture");
+    actualLifeLocation = glGetUniformLocation(dof, "actualLife");
+    totalLifeLocation = glGetUniformLocation(dof, "totalLife");
+}
+
+PostProcessor::~PostProcessor() {
+    releaseShaderProgram(blurProgram);
+    releaseShaderProgram(compositeProgram);
+    delete blurTarget;
+    delete verticalTarget;
+    blurProgram = compositeProgram = nullptr;
+    blurTarget = verticalTarget = nullptr;
+}
+
+void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget) {
+    const GameState& state = gameState();
+    updateBlurWeights(blur, state.life, state.totalLife, sigma);
+
+    // Both targets start cleared: the quad of each pass must pass the depth test.
+    glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    blurPass(quad, sceneTarget.colourTexture, 1);
+    glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    blurPass(quad, verticalTarget->colourTexture, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    composite(quad, sceneTarget);
+}
+
+void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical) {
+    glUseProgram(blurProgram->program);
+    glBindVertexArray(quad.vertexArray);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, sourceTexture);
+    glUniform1i(sceneTextureLocation, 0);
+    glUniform1i(verticalLocation, vertical);
+    glUniform1f(widthLocation, static_cast<float>(width));
+    glUniform1f(heightLocation, static_cast<float>(height));
+    glUniform1fv(gaussianLocation, 3, blur.weights);
+    glUniform1fv(offsetLocation, 3, blur.offsets);
+    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}
+
+void PostProcessor::composite(const ScreenQuad& quad, const RenderTarget& sceneTarget) {
+    const GameState& state = gameState();
+    glUseProgram(compositeProgram->program);
+    glBindVertexArray(quad.vertexArray);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, sceneTarget.colourTexture);
+    glUniform1i(originalTextureLocation, 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, sceneTarget.depthTexture);
+    glUniform1i(depthTextureLocation, 1);
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, blurTarget->colourTexture);
+    glUniform1i(blurTextureLocation, 2);
+    glUniform1i(actualLifeLocation, static_cast<GLint>(state.life));
+    glUniform1i(totalLifeLocation, static_cast<GLint>(state.totalLife));
+    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
+    // The scene target is drawn into next frame, so none of its textures stays bound.
+    for (GLenum unit = GL_TEXTURE2; unit > GL_TEXTURE0; --unit) {
+        glActiveTexture(unit);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}

@@ -1,0 +1,207 @@
+#include "render/Renderer.h"
+
+#include <GL/glew.h>
+
+#include "app/GameState.h"
+#include "assets/ShaderProgram.h"
+#include "gameplay/Camera.h"
+#include "render/Overlay.h"
+#include "render/PostProcessor.h"
+#include "render/RenderTarget.h"
+#include "render/TextRenderer.h"
+#include "render/Water.h"
+
+namespace {
+
+// The reflection keeps what lies above the water, the refraction what lies below.
+const glm::vec4 kReflectionPlane(0.0f, 1.0f, 0.0f, -WATER_HEIGHT);
+const glm::vec4 kRefractionPlane(0.0f, -1.0f, 0.0f, WATER_HEIGHT);
+
+// A scene without a light is drawn by ambient light alone.
+const Light kNoLight;
+
+} // namespace
+
+void applyTextureFilter(const GameState& state) {
+    const bool linear = state.linearFiltering;
+    GLint minFilter = GL_LINEAR;
+    if (state.mipmapMode == 2) {
+        minFilter = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    } else if (state.mipmapMode == 1) {
+        minFilter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+}
+
+TextureShader::TextureShader() {
+    program = createShaderProgram(kShaderFolder, "Texture");
+    const GLuint id = program->program;
+    lightPositionLocation = glGetUniformLocation(id, "light.position");
+    lightAmbColorLocation = glGetUniformLocation(id, "light.ambColor");
+    lightConstantLocation = glGetUniformLocation(id, "light.constant");
+    lightLinearLocation = glGetUniformLocation(id, "light.linear");
+    lightQuadraticLocation = glGetUniformLocation(id, "light.quadratic");
+    diffuseLocation = glGetUniformLocation(id, "diffuse");
+    lightTLocation = glGetUniformLocation(id, "lightT");
+    transformationLocation = glGetUniformLocation(id, "transformation");
+    viewLocation = glGetUniformLocation(id, "view");
+    projectionLocation = glGetUniformLocation(id, "projection");
+    planeLocation = glGetUniformLocation(id, "plane");
+}
+
+TextureShader::~TextureShader() {
+    releaseShaderProgram(program);
+    program = nullptr;
+}
+
+void TextureShader::drawEntry(const Camera& camera, const Light& light, const Mesh& mesh,
+                              const std::vector<glm::mat4>& instances, const glm::mat4& transform) {
+    glUseProgram(program->program);
+    glBindVertexArray(mesh.buffers->vertexArray);
+    // Orphan the old store so the driver need not wait for the previous draw's data.
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers->instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(glm::mat4)),
+                 instances.data(), GL_STREAM_DRAW);
+    glUniformMatrix4fv(transformationLocation, 1, GL_FALSE, &transform[0][0]);
+    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, &camera.view[0][0]);
+    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, &camera.projection[0][0]);
+    // The light reaches the shader in eye space.
+    const glm::vec4 eyeLight = camera.view * glm::vec4(light.position, 1.0f);
+    glUniform3f(lightPositionLocation, eyeLight.x, eyeLight.y, eyeLight.z);
+    glUniform3f(lightAmbColorLocation, light.ambColor.x, light.ambColor.y, light.ambColor.z);
+    glUniform1f(lightConstantLocation, light.constant);
+    glUniform1f(lightLinearLocation, light.linear);
+    glUniform1f(lightQuadraticLocation, light.quadratic);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, mesh.texture);
+    applyTextureFilter(gameState());
+    glUniform1i(diffuseLocation, 0);
+    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(mesh.buffers->indexCount),
+                            GL_UNSIGNED_INT, nullptr, static_cast<GLsizei>(instances.size()));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}
+
+void TextureShader::drawEntryClipped(const Camera& camera, const Light& light, const Mesh& mesh,
+                                     const std::vector<glm::mat4>& instances,
+                                     const glm::mat4& transform, glm::vec4 plane) {
+    // The program keeps the plane; the main pass runs with clipping off and sends none.
+    glUseProgram(program->program);
+    glUniform4f(planeLocation, plane.x, plane.y, plane.z, plane.w);
+    drawEntry(camera, light, mesh, instances, transform);
+}
+
+Renderer::Renderer(int32_t windowWidth, int32_t windowHeight)
+    : width(windowWidth), height(windowHeight) {
+    overlayShader = new OverlayShader;
+    textRenderer = new TextRenderer;
+    waterRenderer = new WaterRenderer;
+    postProcessor = new PostProcessor(width, height);
+    textureShader = new TextureShader;
+    waterTargets = new WaterTargets(640, 480, 640, 480, width, height);
+    sceneTarget = new RenderTarget(width, height);
+}
+
+Renderer::~Renderer() {
+    delete overlayShader;
+    delete textRenderer;
+    delete postProcessor;
+    delete waterRenderer;
+    delete textureShader;
+    delete sceneTarget;
+    delete waterTargets;
+    overlayShader = nullptr;
+    textRenderer = nullptr;
+    postProcessor = nullptr;
+    waterRenderer = nullptr;
+    textureShader = nullptr;
+    sceneTarget = nullptr;
+    waterTargets = nullptr;
+    activeCamera = nullptr;
+}
+
+void Renderer::buildDrawList(const Scene& scene) {
+    activeCamera = chooseCamera(scene, gameState());
+    if (activeCamera != nullptr) {
+        ::buildDrawList(drawList, scene, *activeCamera);
+    } else {
+        drawList.meshes.clear();
+        drawList.entryTransforms.clear();
+        drawList.visibleCount = 0;
+    }
+}
+
+void Renderer::render(Scene& scene) {
+    GameState& state = gameState();
+    buildDrawList(scene);
+    const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
+    Camera* camera = activeCamera;
+    const size_t entries = drawList.size();
+
+    glEnable(GL_CLIP_DISTANCE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    bindReflectionTarget(*waterTargets);
+    if (camera != nullptr) {
+        const glm::mat4 savedView = camera->view;
+        mirrorCamera(*camera, WATER_HEIGHT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        for (size_t i = 0; i < entries; ++i) {
+            textureShader->drawEntryClipped(*camera, light, *drawList.meshes[i],
+                                            drawList.instances(i), drawList.entryTransforms[i],
+                                            kReflectionPlane);
+        }
+        camera->view = savedView;
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    bindWindow(*waterTargets);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    bindRefractionTarget(*waterTargets);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    for (size_t i = 0; i < entries; ++i) {
+        textureShader->drawEntryClipped(*camera, light, *drawList.meshes[i], drawList.instances(i),
+                                        drawList.entryTransforms[i], kRefractionPlane);
+    }
+    bindWindow(*waterTargets);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_CLIP_DISTANCE0);
+
+    if (!state.wireframe) {
+        glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget->framebuffer);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    for (size_t i = 0; i < entries; ++i) {
+        textureShader->drawEntry(*camera, light, *drawList.meshes[i], drawList.instances(i),
+                                 drawList.entryTransforms[i]);
+    }
+
+    if (state.transparency) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    if (camera != nullptr && scene.water != nullptr && !scene.water->instances.empty()) {
+        waterRenderer->drawWater(*camera, light, *scene.water->mesh, *waterTargets,
+                                 scene.water->instances.front());
+    }
+    if (state.transparency) {
+        glDisable(GL_BLEND);
+    }
+    drawInventory(*overlayShader, state);
+
+    if (!state.wireframe) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    state.meshCount = static_cast<int32_t>(drawList.visibleCount);
+    if (!state.wireframe && scene.screenQuad != nullptr) {
+        postProcessor->postProcess(*scene.screenQuad, *sceneTarget);
+    }
+    textRenderer->renderText(1.0f, 1.0f, 1.0f, state.message, 300.0f, 10.0f, 1.0f);
+}

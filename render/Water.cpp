@@ -1,0 +1,126 @@
+#include "render/Water.h"
+
+#include <cmath>
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include "app/GameState.h"
+#include "assets/ShaderProgram.h"
+#include "gameplay/Camera.h"
+#include "render/RenderTarget.h"
+
+namespace {
+
+GlName findTexture(const char* name) {
+    const TextureTable& table = gameState().textureTable;
+    const auto found = table.find(name);
+    return found != table.end() ? found->second : 0;
+}
+
+void bindUnit(GLenum unit, GlName texture, int32_t location, GLint index) {
+    glActiveTexture(unit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glUniform1i(location, index);
+}
+
+} // namespace
+
+void mirrorCamera(Camera& camera, float height) {
+    const glm::mat4& view = camera.view;
+    const glm::vec3 eye = glm::vec3(glm::inverse(view) * glm::vec4(0, 0, 0, 1));
+    const glm::vec3 forward(-view[0][2], -view[1][2], -view[2][2]);
+    const glm::vec3 up(view[0][1], view[1][1], view[2][1]);
+    const glm::vec3 side = glm::cross(forward, up);
+
+    const glm::vec3 mirroredEye(eye.x, 2.0f * height - eye.y, eye.z);
+    const glm::vec3 mirroredForward = glm::normalize(glm::vec3(forward.x, -forward.y, forward.z));
+    const glm::vec3 mirroredSide(side.x, -side.y, side.z);
+    const glm::vec3 mirroredUp = glm::cross(mirroredSide, mirroredForward);
+
+    // The standard right-handed look-at, written out so the mirrored basis is kept exactly.
+    const glm::vec3 f = mirroredForward;
+    const glm::vec3 s = glm::normalize(glm::cross(f, mirroredUp));
+    const glm::vec3 u = glm::cross(s, f);
+    glm::mat4 mirrored(1.0f);
+    for (int column = 0; column < 3; ++column) {
+        mirrored[column][0] = s[column];
+        mirrored[column][1] = u[column];
+        mirrored[column][2] = -f[column];
+    }
+    mirrored[3][0] = -glm::dot(s, mirroredEye);
+    mirrored[3][1] = -glm::dot(u, mirroredEye);
+    mirrored[3][2] = glm::dot(f, mirroredEye);
+    camera.view = mirrored;
+}
+
+float advanceWaveOffset(float offset, float speed, float deltaTime) {
+    const float advanced = std::fmod(speed * deltaTime + offset, 1.0f);
+    // fmod keeps the sign of a negative step; the offset itself never leaves [0, 1).
+    return advanced < 0.0f ? advanced + 1.0f : advanced;
+}
+
+WaterRenderer::WaterRenderer() {
+    program = createShaderProgram(kShaderFolder, "Water");
+    const GLuint id = program->program;
+    viewLocation = glGetUniformLocation(id, "view");
+    projectionLocation = glGetUniformLocation(id, "projection");
+    reflectionLocation = glGetUniformLocation(id, "reflection");
+    refractionLocation = glGetUniformLocation(id, "refraction");
+    dudvMapLocation = glGetUniformLocation(id, "dudvMap");
+    offsetLocation = glGetUniformLocation(id, "offset");
+    cameraPosLocation = glGetUniformLocation(id, "cameraPos");
+    normalMapLocation = glGetUniformLocation(id, "normalMap");
+    depthMapLocation = glGetUniformLocation(id, "depthMap");
+    lightPositionLocation = glGetUniformLocation(id, "lightPosition");
+    dudvTexture = findTexture("dudv.png");
+    normalTexture = findTexture("normalmap.png");
+}
+
+WaterRenderer::~WaterRenderer() {
+    // The two maps belong to the TextureTable.
+    releaseShaderProgram(program);
+    program = nullptr;
+}
+
+void WaterRenderer::drawWater(const Camera& camera, const Light& light, const Mesh& water,
+                              const WaterTargets& targets, const glm::mat4& waterMatrix) {
+    const float now = static_cast<float>(glfwGetTime());
+    currentTime = now;
+    deltaTime = now - previousTime;
+    previousTime = now;
+
+    glUseProgram(program->program);
+    glBindVertexArray(water.buffers->vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, water.buffers->instanceBuffer);
+    glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), &waterMatrix[0][0], GL_STREAM_DRAW);
+    glUniformMatrix4fv(viewLocation, 1, GL_FALSE, &camera.view[0][0]);
+    glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, &camera.projection[0][0]);
+
+    bindUnit(GL_TEXTURE0, targets.reflectionTexture, reflectionLocation, 0);
+    bindUnit(GL_TEXTURE1, targets.refractionTexture, refractionLocation, 1);
+    bindUnit(GL_TEXTURE2, dudvTexture, dudvMapLocation, 2);
+    bindUnit(GL_TEXTURE3, normalTexture, normalMapLocation, 3);
+    bindUnit(GL_TEXTURE4, targets.refractionDepthTexture, depthMapLocation, 4);
+    glActiveTexture(GL_TEXTURE0);
+
+    glUniform3f(cameraPosLocation, camera.position.x, camera.position.y, camera.position.z);
+    glUniform3f(lightPositionLocation, light.position.x, light.position.y, light.position.z);
+    waveOffset = advanceWaveOffset(waveOffset, waveSpeed, deltaTime);
+    glUniform1f(offsetLocation, waveOffset);
+
+    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(water.buffers->indexCount),
+                            GL_UNSIGNED_INT, nullptr, 1);
+
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    // Every unit is emptied, so no water target stays bound while the next frame draws into it.
+    for (GLenum unit = GL_TEXTURE4; unit > GL_TEXTURE0; --unit) {
+        glActiveTexture(unit);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The water plane: the mirrored camera of the reflection pass and the "Water" program that
+// mixes reflection and refraction with moving waves.
+#include <cstdint>
+
+#include <glm/glm.hpp>
+
+#include "assets/Scene.h"
+
+struct Camera;
+struct ShaderProgram;
+struct WaterTargets;
+
+constexpr float WATER_HEIGHT = 13.808329f;
+
+// Replaces the camera's view by that of the camera mirrored about the plane y = height.
+// Only the view changes; the position, directions and projection stay.
+void mirrorCamera(Camera& camera, float height);
+
+// The offset after deltaTime seconds at speed units per second, wrapped into [0, 1).
+float advanceWaveOffset(float offset, float speed, float deltaTime);
+
+struct WaterRenderer {
+    ShaderProgram* program = nullptr; // owned, "Water"
+    GlName dudvTexture = 0;           // "dudv.png" of the TextureTable, not owned
+    GlName normalTexture = 0;         // "normalmap.png" of the TextureTable, not owned
+    float waveSpeed = 0.02f;          // offset units per second
+    float waveOffset = 0.0f;          // always in [0, 1)
+    float previousTime = 0.0f;        // seconds since the timer started
+    float currentTime = 0.0f;
+    float deltaTime = 0.0f;
+    int32_t viewLocation = -1;
+    int32_t projectionLocation = -1;
+    int32_t reflectionLocation = -1;
+    int32_t refractionLocation = -1;
+    int32_t dudvMapLocation = -1;
+    int32_t cameraPosLocation = -1;
+    int32_t offsetLocation = -1;
+    int32_t normalMapLocation = -1;
+    int32_t depthMapLocation = -1;
+    int32_t lightPositionLocation = -1;
+
+    WaterRenderer();
+    ~WaterRenderer();
+    WaterRenderer(const WaterRenderer&) = delete;
+    WaterRenderer& operator=(const WaterRenderer&) = delete;
+
+    // Advances the waves by the time since the previous draw and draws the water once.
+    void drawWater(const Camera& camera, const Light& light, const Mesh& water,
+                   const WaterTargets& targets, const glm::mat4& waterMatrix);
+};
