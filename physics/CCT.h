@@ -8,7 +8,7 @@
 struct Camera;
 class CharacterController;
 
-struct CCT : Controllable {
+struct CCT final : Controllable {
     CharacterController* controller = nullptr; // owned by the physics world
     Camera* camera = nullptr;                  // owned
     glm::mat4 rotation = glm::mat4(1);         // look rotation, rebuilt by every update

@@ -12,7 +12,7 @@
 
 class btCollisionObject;
 
-struct Drug : PhysXTrigger {
+struct Drug final : PhysXTrigger {
     btCollisionObject* actor = nullptr; // the trigger, owned by the physics world
     glm::mat4 transform = glm::mat4(1); // placement from the drug model file
     std::string name;                   // "Medicine2", "Sedative5": actor name and registry key
@@ -24,7 +24,7 @@ struct Drug : PhysXTrigger {
     void react() override;
 };
 
-struct Laboratory : PhysXTrigger {
+struct Laboratory final : PhysXTrigger {
     Model* model = nullptr; // "Mixtable.dae", drawn through Scene::models which releases it
     btCollisionObject* actor = nullptr;
     std::string name; // "Labor"
