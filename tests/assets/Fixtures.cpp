@@ -4,90 +4,18 @@
 
 #include <GL/glew.h>
 
-DaeGeometry triangleGeometry(const std::string& id, const glm::vec3& lo, const glm::vec3& hi) {
-    DaeGeometry geometry;
-    geometry.id = id;
-    geometry.vertices = {{lo, {0, 0, 1}, {0, 0}},
-                         {glm::vec3(hi.x, lo.y, hi.z), {0, 0, 1}, {1, 0}},
-                         {glm::vec3(lo.x, hi.y, hi.z), {0, 0, 1}, {0, 1}}};
-    geometry.indices = {0, 1, 2};
-    return geometry;
-}
-
-std::string daeNode(const std::string& name, const glm::mat4& matrix, const std::string& geometryId,
-                    const std::string& childrenXml) {
-    std::ostringstream out;
-    out << "<node id=\"" << name << "\" name=\"" << name << "\" type=\"NODE\"><matrix sid=\"m\">";
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            out << matrix[column][row] << ' ';
-        }
-    }
-    out << "</matrix>";
-    if (!geometryId.empty()) {
-        out << "<instance_geometry url=\"#" << geometryId << "\"/>";
-    }
-    out << childrenXml << "</node>\n";
-    return out.str();
-}
-
 namespace {
 
-void writeSource(std::ostringstream& out, const std::string& id, const std::vector<float>& values,
-                 int stride, const char* params) {
-    out << "<source id=\"" << id << "\"><float_array id=\"" << id << "-array\" count=\""
-        << values.size() << "\">";
-    for (float value : values) {
-        out << value << ' ';
+void source(std::ostringstream& out, const std::string& id, const std::string& values, int count,
+            const std::string& params) {
+    out << "<source id=\"" << id << "\"><float_array id=\"" << id << "-a\" count=\""
+        << count * params.size() << "\">" << values
+        << "</float_array><technique_common><accessor source=\"#" << id << "-a\" count=\"" << count
+        << "\" stride=\"" << params.size() << "\">";
+    for (char param : params) {
+        out << "<param name=\"" << param << "\" type=\"float\"/>";
     }
-    out << "</float_array><technique_common><accessor source=\"#" << id << "-array\" count=\""
-        << values.size() / stride << "\" stride=\"" << stride << "\">";
-    for (const char* p = params; *p != 0; ++p) {
-        out << "<param name=\"" << *p << "\" type=\"float\"/>";
-    }
-    out << "</accessor></technique_common></source>\n";
-}
-
-} // namespace
-
-std::string colladaFile(const std::vector<DaeGeometry>& geometries, const std::string& nodesXml,
-                        bool zUp) {
-    std::ostringstream out;
-    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-           "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
-           "<asset><unit name=\"meter\" meter=\"1\"/><up_axis>"
-        << (zUp ? "Z_UP" : "Y_UP") << "</up_axis></asset>\n<library_geometries>\n";
-    for (const DaeGeometry& g : geometries) {
-        std::vector<float> positions;
-        std::vector<float> normals;
-        std::vector<float> uvs;
-        for (const FixtureVertex& v : g.vertices) {
-            positions.insert(positions.end(), {v.position.x, v.position.y, v.position.z});
-            normals.insert(normals.end(), {v.normal.x, v.normal.y, v.normal.z});
-            uvs.insert(uvs.end(), {v.uv.x, v.uv.y});
-        }
-        out << "<geometry id=\"" << g.id << "\" name=\"" << g.id << "\"><mesh>\n";
-        writeSource(out, g.id + "-positions", positions, 3, "XYZ");
-        writeSource(out, g.id + "-normals", normals, 3, "XYZ");
-        writeSource(out, g.id + "-uvs", uvs, 2, "ST");
-        const size_t corners = g.primitive == "lines" ? 2 : 3;
-        out << "<vertices id=\"" << g.id << "-vertices\"><input semantic=\"POSITION\" source=\"#"
-            << g.id << "-positions\"/></vertices>\n<" << g.primitive << " count=\""
-            << g.indices.size() / corners << "\"><input semantic=\"VERTEX\" source=\"#" << g.id
-            << "-vertices\" offset=\"0\"/><input semantic=\"NORMAL\" source=\"#" << g.id
-            << "-normals\" offset=\"0\"/><input semantic=\"TEXCOORD\" source=\"#" << g.id
-            << "-uvs\" offset=\"0\" set=\"0\"/><p>";
-        for (uint32_t index : g.indices) {
-            out << index << ' ';
-        }
-        out << "</p></" << g.primitive << ">\n</mesh></geometry>\n";
-    }
-    out << "</library_geometries>\n<library_visual_scenes><visual_scene id=\"Scene\" "
-           "name=\"Scene\">\n"
-        << nodesXml
-        << "</visual_scene></library_visual_scenes>\n"
-           "<scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n";
-    return out.str();
+    out << "</accessor></technique_common></source>";
 }
 
 template <typename T> std::vector<T> readBuffer(uint32_t buffer, size_t count) {
@@ -99,5 +27,61 @@ template <typename T> std::vector<T> readBuffer(uint32_t buffer, size_t count) {
     return values;
 }
 
-template std::vector<float> readBuffer<float>(uint32_t, size_t);
-template std::vector<uint32_t> readBuffer<uint32_t>(uint32_t, size_t);
+} // namespace
+
+std::string daeGeometry(const std::string& id, const glm::vec3& lo, const glm::vec3& hi,
+                        const std::string& primitive) {
+    std::ostringstream corners;
+    corners << lo.x << ' ' << lo.y << ' ' << lo.z << ' ' << hi.x << ' ' << lo.y << ' ' << hi.z
+            << ' ' << lo.x << ' ' << hi.y << ' ' << hi.z;
+    std::ostringstream out;
+    out << "<geometry id=\"" << id << "\"><mesh>";
+    source(out, id + "-p", corners.str(), 3, "XYZ");
+    source(out, id + "-n", "0 0 1 0 0 1 0 0 1", 3, "XYZ");
+    source(out, id + "-t", "0 0 1 0 0 1", 3, "ST");
+    const bool lines = primitive == "lines";
+    out << "<vertices id=\"" << id << "-v\"><input semantic=\"POSITION\" source=\"#" << id
+        << "-p\"/></vertices><" << primitive << " count=\"" << (lines ? 2 : 1)
+        << "\"><input semantic=\"VERTEX\" source=\"#" << id
+        << "-v\" offset=\"0\"/><input semantic=\"NORMAL\" source=\"#" << id
+        << "-n\" offset=\"0\"/><input semantic=\"TEXCOORD\" source=\"#" << id
+        << "-t\" offset=\"0\" set=\"0\"/><p>" << (lines ? "1 0 1 2" : "0 1 2") << "</p></"
+        << primitive << "></mesh></geometry>\n";
+    return out.str();
+}
+
+std::string daeNode(const std::string& name, const glm::mat4& matrix, const std::string& geometryId,
+                    const std::string& children) {
+    std::ostringstream out;
+    out << "<node id=\"" << name << "\" name=\"" << name << "\"><matrix>";
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            out << matrix[column][row] << ' ';
+        }
+    }
+    out << "</matrix>";
+    if (!geometryId.empty()) {
+        out << "<instance_geometry url=\"#" << geometryId << "\"/>";
+    }
+    out << children << "</node>\n";
+    return out.str();
+}
+
+std::string colladaFile(const std::string& geometries, const std::string& nodes, bool zUp) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<COLLADA "
+           "xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
+           "<asset><up_axis>" +
+           std::string(zUp ? "Z_UP" : "Y_UP") + "</up_axis></asset>\n<library_geometries>" +
+           geometries +
+           "</library_geometries>\n<library_visual_scenes><visual_scene id=\"Scene\">\n" + nodes +
+           "</visual_scene></library_visual_scenes>\n"
+           "<scene><instance_visual_scene url=\"#Scene\"/></scene></COLLADA>\n";
+}
+
+std::vector<float> readFloats(uint32_t buffer, size_t count) {
+    return readBuffer<float>(buffer, count);
+}
+
+std::vector<uint32_t> readIndices(uint32_t buffer, size_t count) {
+    return readBuffer<uint32_t>(buffer, count);
+}

@@ -1,36 +1,22 @@
 #pragma once
-// Small model files written by the tests: COLLADA documents built from vertex lists, and a
-// read-back of GL buffers to see what was uploaded.
+// Small COLLADA documents written by the tests, and GL buffers read back.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <glm/glm.hpp>
 
-struct FixtureVertex {
-    glm::vec3 position;
-    glm::vec3 normal = glm::vec3(0, 0, 1);
-    glm::vec2 uv = glm::vec2(0);
-};
+// One triangle with corners lo, (hi.x, lo.y, hi.z), (lo.x, hi.y, hi.z), normals +z, texture
+// coordinates (0, 0), (1, 0), (0, 1). As "lines" it is the two edges from the second corner.
+std::string daeGeometry(const std::string& id, const glm::vec3& lo, const glm::vec3& hi,
+                        const std::string& primitive = "triangles");
 
-struct DaeGeometry {
-    std::string id;
-    std::vector<FixtureVertex> vertices;
-    std::vector<uint32_t> indices;       // into vertices, per primitive corner
-    std::string primitive = "triangles"; // or "lines"
-};
-
-// A triangle spanning the given corners' box (first corner at lo, others toward hi).
-DaeGeometry triangleGeometry(const std::string& id, const glm::vec3& lo, const glm::vec3& hi);
-
-// One <node>; the matrix is written in COLLADA's row order. An empty geometry id leaves the
-// node without a mesh.
+// One node; an empty geometry id leaves it without a mesh.
 std::string daeNode(const std::string& name, const glm::mat4& matrix, const std::string& geometryId,
-                    const std::string& childrenXml = "");
+                    const std::string& children = "");
 
-// A whole document; Z_UP makes the importer put a -90 degree turn about x into the root.
-std::string colladaFile(const std::vector<DaeGeometry>& geometries, const std::string& nodesXml,
-                        bool zUp);
+// Z_UP makes the importer put a -90 degree turn about x into the root node.
+std::string colladaFile(const std::string& geometries, const std::string& nodes, bool zUp);
 
-// The first count values of a GL buffer, read back.
-template <typename T> std::vector<T> readBuffer(uint32_t buffer, size_t count);
+std::vector<float> readFloats(uint32_t buffer, size_t count);
+std::vector<uint32_t> readIndices(uint32_t buffer, size_t count);
