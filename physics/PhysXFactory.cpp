@@ -100,11 +100,8 @@ DrugSet* PhysXFactory::createDrugs(const std::string& fileName) {
 }
 
 Laboratory* PhysXFactory::createLaboratory(const std::string& fileName) {
+    // The loader refuses a file without a placement, so the first one is always there.
     Model* model = loadModel(fileName);
-    if (model->instances.empty()) {
-        releaseModel(model);
-        fatalError("NO TABLE PLACEMENT IN " + fileName);
-    }
     auto* laboratory = new Laboratory();
     physX->laboratory = laboratory;
     laboratory->model = model;

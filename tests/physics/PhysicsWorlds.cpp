@@ -1,6 +1,7 @@
 #include "PhysicsWorlds.h"
 
 #include <cmath>
+#include <sstream>
 
 #include "physics/CCT.h"
 #include "physics/CharacterController.h"
@@ -62,4 +63,53 @@ glm::vec3 TestWorld::foot() const {
 
 glm::vec3 TestWorld::centre() const {
     return glm::vec3(player->controller->getPosition());
+}
+
+std::string placementsDae(const std::vector<glm::mat4>& placements, float size, float height,
+                          bool firstHasMesh) {
+    std::ostringstream out;
+    out.precision(9);
+    const float s = size;
+    const float h = height;
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
+           "<asset><up_axis>Y_UP</up_axis></asset>\n"
+           "<library_geometries><geometry id=\"piece\"><mesh>\n"
+           "<source id=\"p\"><float_array id=\"pa\" count=\"9\">"
+        << -s << ' ' << h << ' ' << -s << ' ' << 3 * s << ' ' << h << ' ' << -s << ' ' << -s << ' '
+        << h << ' ' << 3 * s
+        << "</float_array><technique_common><accessor source=\"#pa\" count=\"3\" stride=\"3\">"
+           "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
+           "<param name=\"Z\" type=\"float\"/></accessor></technique_common></source>\n"
+           "<source id=\"n\"><float_array id=\"na\" count=\"9\">0 1 0 0 1 0 0 1 0"
+           "</float_array><technique_common><accessor source=\"#na\" count=\"3\" stride=\"3\">"
+           "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
+           "<param name=\"Z\" type=\"float\"/></accessor></technique_common></source>\n"
+           "<source id=\"t\"><float_array id=\"ta\" count=\"6\">0 0 1 0 0 1"
+           "</float_array><technique_common><accessor source=\"#ta\" count=\"3\" stride=\"2\">"
+           "<param name=\"S\" type=\"float\"/><param name=\"T\" type=\"float\"/>"
+           "</accessor></technique_common></source>\n"
+           "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#p\"/></vertices>\n"
+           "<triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
+           "<input semantic=\"NORMAL\" source=\"#n\" offset=\"0\"/>"
+           "<input semantic=\"TEXCOORD\" source=\"#t\" offset=\"0\" set=\"0\"/>"
+           "<p>0 1 2</p></triangles>\n"
+           "</mesh></geometry></library_geometries>\n"
+           "<library_visual_scenes><visual_scene id=\"Scene\">\n";
+    for (size_t i = 0; i < placements.size(); ++i) {
+        out << "<node id=\"piece" << i << "\" name=\"piece" << i << "\"><matrix>";
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 4; ++column) {
+                out << placements[i][column][row] << ' ';
+            }
+        }
+        out << "</matrix>";
+        if (i > 0 || firstHasMesh) {
+            out << "<instance_geometry url=\"#piece\"/>";
+        }
+        out << "</node>\n";
+    }
+    out << "</visual_scene></library_visual_scenes>\n"
+           "<scene><instance_visual_scene url=\"#Scene\"/></scene>\n</COLLADA>\n";
+    return out.str();
 }

@@ -2,6 +2,7 @@
 // Small worlds for the physics tests, built through the same cooking as the level: triangle
 // lists made here, a ground plane and the player from the factory.
 #include <string>
+#include <vector>
 
 #include <glm/glm.hpp>
 
@@ -54,3 +55,9 @@ struct CountingTrigger final : PhysXTrigger {
         ++reactions;
     }
 };
+
+// A COLLADA document with one horizontal triangle around the origin at the given height,
+// placed once per matrix, as the drug and table files are laid out. Without firstHasMesh the
+// first node holds no mesh.
+std::string placementsDae(const std::vector<glm::mat4>& placements, float size = 0.2f,
+                          float height = 0.0f, bool firstHasMesh = true);
