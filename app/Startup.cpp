@@ -6,6 +6,7 @@
 #include <GLFW/glfw3.h>
 
 #include "app/Console.h"
+#include "app/DriverPin.h"
 #include "app/Game.h"
 #include "app/GameState.h"
 #include "app/KeyInput.h"
@@ -32,6 +33,7 @@ void initialise(int argc, const char* const argv[]) {
 
     theWindow = new Window(argc, argv);
     glfwMakeContextCurrent(theWindow->handle);
+    pinGraphicsDriver();
 
     glewExperimental = GL_TRUE;
     logLabel("GLEW");

@@ -1,5 +1,7 @@
 #include "support/GlContext.h"
 
+#include "app/DriverPin.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,6 +38,7 @@ GlContext::GlContext(int w, int h, bool visible) : width(w), height(h) {
         std::abort();
     }
     glfwMakeContextCurrent(window);
+    pinGraphicsDriver();
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) {
         std::fprintf(stderr, "glewInit failed\n");
