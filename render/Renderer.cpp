@@ -16,6 +16,9 @@ namespace {
 // The reflection keeps what lies above the water, the refraction what lies below.
 const glm::vec4 kReflectionPlane(0.0f, 1.0f, 0.0f, -WATER_HEIGHT);
 const glm::vec4 kRefractionPlane(0.0f, -1.0f, 0.0f, WATER_HEIGHT);
+// Keeps everything. The main pass sends it although clipping is off by then: llvmpipe
+// (Mesa 22.3) still clips with the last plane sent after GL_CLIP_DISTANCE0 is disabled.
+const glm::vec4 kNoClipPlane(0.0f, 0.0f, 0.0f, 1.0f);
 
 // A scene without a light is drawn by ambient light alone.
 const Light kNoLight;
@@ -179,8 +182,8 @@ void Renderer::render(Scene& scene) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     for (size_t i = 0; i < entries; ++i) {
-        textureShader->drawEntry(*camera, light, *drawList.meshes[i], drawList.instances(i),
-                                 drawList.entryTransforms[i]);
+        textureShader->drawEntryClipped(*camera, light, *drawList.meshes[i], drawList.instances(i),
+                                        drawList.entryTransforms[i], kNoClipPlane);
     }
 
     if (state.transparency) {

@@ -21,7 +21,7 @@ out vec4 fragColor;
 
 void main() {
     vec4 albedo = texture(diffuse, uv);
-    vec3 n = normalize(gl_FrontFacing ? eyeNormal : -eyeNormal);
+    vec3 n = normalize(eyeNormal);
     vec3 toLight = light.position - eyePosition;
     float distance = length(toLight);
     vec3 l = toLight / max(distance, 0.0001);

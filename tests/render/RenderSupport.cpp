@@ -1,7 +1,10 @@
 #include "RenderSupport.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <sstream>
 
+#include <FreeImage.h>
 #include <GL/glew.h>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -67,4 +70,70 @@ glm::ivec2 textureSize(GlName texture) {
 glm::ivec4 pixelAt(const std::vector<unsigned char>& image, int width, int x, int y) {
     const size_t at = (static_cast<size_t>(y) * width + x) * 4;
     return glm::ivec4(image[at], image[at + 1], image[at + 2], image[at + 3]);
+}
+
+std::string boxObj(const std::string& name, const glm::vec3& lo, const glm::vec3& hi,
+                   const std::string& texture) {
+    std::ostringstream out;
+    out << "mtllib " << name << ".mtl\no " << name << "\n";
+    for (int i = 0; i < 8; ++i) {
+        out << "v " << ((i & 1) ? hi.x : lo.x) << ' ' << ((i & 2) ? hi.y : lo.y) << ' '
+            << ((i & 4) ? hi.z : lo.z) << '\n';
+    }
+    out << "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+           "vn -1 0 0\nvn 1 0 0\nvn 0 -1 0\nvn 0 1 0\nvn 0 0 -1\nvn 0 0 1\n";
+    if (!texture.empty()) {
+        out << "usemtl surface\n";
+    }
+    // Corners counter-clockwise seen from outside, one normal per face.
+    const int faces[6][4] = {{1, 5, 7, 3}, {2, 4, 8, 6}, {1, 2, 6, 5},
+                             {3, 7, 8, 4}, {1, 3, 4, 2}, {5, 6, 8, 7}};
+    for (int f = 0; f < 6; ++f) {
+        out << 'f';
+        for (int k = 0; k < 4; ++k) {
+            out << ' ' << faces[f][k] << '/' << (k + 1) << '/' << (f + 1);
+        }
+        out << '\n';
+    }
+    return out.str();
+}
+
+std::string materialFile(const std::string& texture) {
+    return "newmtl surface\nKd 1 1 1\nmap_Kd " + texture + "\n";
+}
+
+GlName solidTexture(const glm::vec3& colour) {
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < 16; ++i) {
+        pixels.insert(pixels.end(), {static_cast<unsigned char>(colour.b * 255),
+                                     static_cast<unsigned char>(colour.g * 255),
+                                     static_cast<unsigned char>(colour.r * 255), 255});
+    }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+void keepPicture(const std::string& name, const std::vector<unsigned char>& image, int width,
+                 int height) {
+    const char* folder = std::getenv("MORBANE_FRAMES_DIR");
+    if (folder == nullptr) {
+        return;
+    }
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
+    for (int y = 0; y < height; ++y) {
+        BYTE* row = FreeImage_GetScanLine(bitmap, y);
+        for (int x = 0; x < width; ++x) {
+            const glm::ivec4 p = pixelAt(image, width, x, y);
+            row[x * 3 + FI_RGBA_RED] = static_cast<BYTE>(p.r);
+            row[x * 3 + FI_RGBA_GREEN] = static_cast<BYTE>(p.g);
+            row[x * 3 + FI_RGBA_BLUE] = static_cast<BYTE>(p.b);
+        }
+    }
+    FreeImage_Save(FIF_PNG, bitmap, (std::string(folder) + "/" + name + ".png").c_str(), 0);
+    FreeImage_Unload(bitmap);
 }

@@ -32,3 +32,15 @@ std::vector<unsigned char> readTexture(GlName texture, int width, int height);
 glm::ivec2 textureSize(GlName texture);
 // The RGBA of pixel (x, y) of an image read with readPixels or readTexture.
 glm::ivec4 pixelAt(const std::vector<unsigned char>& image, int width, int x, int y);
+
+// An OBJ file of one box (six quads with outward normals) whose material names the texture.
+std::string boxObj(const std::string& name, const glm::vec3& lo, const glm::vec3& hi,
+                   const std::string& texture);
+// The material file the box's "mtllib <name>.mtl" line asks for.
+std::string materialFile(const std::string& texture);
+// A 4 x 4 texture of one colour with its mipmaps, as the loader would upload it.
+GlName solidTexture(const glm::vec3& colour);
+
+// Keeps a picture the tests looked at as a PNG in $MORBANE_FRAMES_DIR, when that is set.
+void keepPicture(const std::string& name, const std::vector<unsigned char>& image, int width,
+                 int height);
