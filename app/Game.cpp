@@ -1,22 +1,79 @@
 #include "app/Game.h"
 
-#include <GLFW/glfw3.h>
-
 #include "app/Console.h"
 #include "app/GameState.h"
 #include "app/StatusLine.h"
 #include "app/Window.h"
+#include "assets/Factory.h"
+#include "assets/MeshLoader.h"
+#include "assets/Scene.h"
+#include "assets/Textures.h"
+#include "gameplay/Updater.h"
+#include "physics/PhysX.h"
+#include "physics/PhysXFactory.h"
+#include "render/Renderer.h"
 
 Game::Game(const Window& theWindow)
-    : window(theWindow.handle), width(theWindow.width), height(theWindow.height) {}
+    : window(theWindow.handle), width(theWindow.width), height(theWindow.height) {
+    logLabel("UPDATER");
+    updater = new Updater(window);
+    logOk();
+
+    logLabel("FACTORY");
+    factory = new Factory(width, height); // finishes its own line once the textures are in
+
+    logLabel("RENDERER");
+    renderer = new Renderer(width, height);
+    logOk();
+
+    logLabel("SCENE");
+    scene = new Scene;
+    factory->loadScene(*scene);
+    logOk();
+
+    logLabel("PHYSX");
+    physics = new PhysX;
+    logOk();
+
+    logLabel("PHYSXFACTORY");
+    physXFactory = new PhysXFactory(*physics, width, height); // seeds the drug layout
+    logOk();
+    physXFactory->build(*physics, *scene);
+}
 
 Game::~Game() {
     logLabel("GAME");
+    delete factory;
+    factory = nullptr;
     window = nullptr;
+    delete renderer;
+    renderer = nullptr;
+    releaseScene(*scene);
+    delete scene;
+    scene = nullptr;
     logOk();
+
+    delete physics; // reports its own "PHYSX:" line
+    physics = nullptr;
+    delete physXFactory;
+    physXFactory = nullptr;
+    delete updater;
+    updater = nullptr;
+
+    GameState& state = gameState();
+    for (ScreenQuad*& slot : state.inventorySlots) {
+        releaseScreenQuad(slot);
+        slot = nullptr;
+    }
+    releaseTextures();
 }
 
 void Game::frame(float& frameTime) {
+    if (!gameState().gameOver) {
+        physics->step(frameTime);
+        updater->update(*scene, frameTime);
+    }
+    renderer->render(*scene);
     printStatus(frameTime);
 }
 

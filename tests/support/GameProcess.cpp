@@ -184,7 +184,8 @@ void pressKey(const std::string& windowId, const std::string& keysym) {
 
 WindowGeometry windowGeometry(const std::string& windowId) {
     std::string text;
-    runCommand("xwininfo -id " + windowId, &text);
+    // "-root" names the whole screen; anything else is a window id.
+    runCommand(windowId == "-root" ? "xwininfo -root" : "xwininfo -id " + windowId, &text);
     WindowGeometry geometry;
     auto field = [&text](const char* name) {
         const size_t at = text.find(name);

@@ -1,0 +1,106 @@
+// The real binary under X: its console transcript, its window, and ESC as a real key event.
+#include <gtest/gtest.h>
+
+#include "app/Console.h"
+#include "support/GameProcess.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+constexpr double kStartTimeout = 90.0; // llvmpipe under the sanitizers is slow to start
+
+std::string line(const std::string& label) {
+    return labelText(label) + "OK!\n";
+}
+
+std::string startTranscript(const std::string& windowLine) {
+    return "INITIALIZING LIBRARIES:\n" + line("GLFW") + windowLine + line("GLEW") +
+           "INITIALIZING GAME:\n" + line("UPDATER") + line("FACTORY") + line("RENDERER") +
+           line("SCENE") + line("PHYSX") + line("PHYSXFACTORY");
+}
+
+const std::string kShutdownTranscript = "CLEANING UP GAME:\n" + line("GAME") + line("PHYSX:") +
+                                        "CLEANING UP LIBRARIES:\n" + line("WINDOW") + line("GLFW");
+
+WindowGeometry screenGeometry() {
+    return windowGeometry("-root");
+}
+
+} // namespace
+
+TEST(Transcript, CentredWindowRunsAndClosesOnEscape) {
+    Sandbox sandbox(true);
+    GameProcess game(gameBinaryPath(), {"-d", "800", "600"}, sandbox.path("work"));
+
+    // Each line appears as its step finishes, not all at the end.
+    for (const char* label : {"GLFW", "WINDOW", "GLEW"}) {
+        ASSERT_TRUE(game.waitFor(line(label), kStartTimeout)) << game.output;
+    }
+    ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) << game.output;
+    EXPECT_EQ(game.output, startTranscript(line("WINDOW")));
+
+    const std::string id = findWindow("Morbane", 10.0);
+    ASSERT_FALSE(id.empty());
+    const WindowGeometry screen = screenGeometry();
+    const WindowGeometry window = windowGeometry(id);
+    EXPECT_EQ(window.width, 800);
+    EXPECT_EQ(window.height, 600);
+    EXPECT_EQ(window.x, screen.width / 2 - 400);
+    EXPECT_EQ(window.y, screen.height / 2 - 300);
+
+    game.readFor(1.0); // a few frames
+    pressKey(id, "Escape");
+    ASSERT_TRUE(game.waitForExit(60.0));
+    EXPECT_EQ(game.exitStatus, 0);
+    EXPECT_EQ(game.output, startTranscript(line("WINDOW")) + kShutdownTranscript);
+}
+
+TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
+    Sandbox sandbox(true);
+    GameProcess game(gameBinaryPath(), {"-x"}, sandbox.path("work"));
+    const std::string windowLine =
+        labelText("WINDOW") + "Unknown option. Resetting to default values.\nOK!\n";
+    ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) << game.output;
+    EXPECT_EQ(game.output, startTranscript(windowLine));
+
+    const std::string id = findWindow("Morbane", 10.0);
+    ASSERT_FALSE(id.empty());
+    const WindowGeometry screen = screenGeometry();
+    const WindowGeometry window = windowGeometry(id);
+    EXPECT_EQ(window.width, screen.width);
+    EXPECT_EQ(window.height, screen.height);
+    EXPECT_EQ(window.x, 0);
+    EXPECT_EQ(window.y, 0);
+
+    pressKey(id, "Escape");
+    ASSERT_TRUE(game.waitForExit(60.0));
+    EXPECT_EQ(game.exitStatus, 0);
+}
+
+TEST(Transcript, MissingResourcesStopTheStartWithStatusOne) {
+    Sandbox sandbox; // an empty Resources folder
+    GameProcess game(gameBinaryPath(), {"-d", "320", "240"}, sandbox.path("work"));
+    ASSERT_TRUE(game.waitForExit(kStartTimeout));
+    EXPECT_EQ(game.exitStatus, 1);
+    const std::string expected = "INITIALIZING LIBRARIES:\n" + line("GLFW") + line("WINDOW") +
+                                 line("GLEW") + "INITIALIZING GAME:\n" + line("UPDATER") +
+                                 labelText("FACTORY") +
+                                 "\nERROR READING FILE: ../Resources/Textures/Textures\n";
+    EXPECT_EQ(game.output, expected);
+}
+
+TEST(Transcript, ABrokenShaderStopsTheStartWithItsLog) {
+    Sandbox sandbox;
+    for (const char* folder : {"Resources/Meshes", "Resources/Textures", "Resources/Fonts"}) {
+        sandbox.linkShipped(folder);
+    }
+    sandbox.copyShipped("Resources/Shaders");
+    sandbox.write("Resources/Shaders/Gauss.frag", "#version 330 core\nvoid main() { nonsense }\n");
+    GameProcess game(gameBinaryPath(), {"-d", "320", "240"}, sandbox.path("work"));
+    ASSERT_TRUE(game.waitForExit(kStartTimeout));
+    EXPECT_EQ(game.exitStatus, 1);
+    EXPECT_NE(game.output.find(labelText("RENDERER") +
+                               "ERROR COMPILING SHADER:../Resources/Shaders/Gauss.frag"),
+              std::string::npos)
+        << game.output;
+}
