@@ -182,6 +182,11 @@ void pressKey(const std::string& windowId, const std::string& keysym) {
     runCommand("xdotool windowfocus --sync " + windowId + " 2>/dev/null; xdotool key " + keysym);
 }
 
+void holdKey(const std::string& windowId, const std::string& keysym, double seconds) {
+    runCommand("xdotool windowfocus --sync " + windowId + " 2>/dev/null; xdotool keydown " +
+               keysym + "; sleep " + std::to_string(seconds) + "; xdotool keyup " + keysym);
+}
+
 WindowGeometry windowGeometry(const std::string& windowId) {
     std::string text;
     // "-root" names the whole screen; anything else is a window id.

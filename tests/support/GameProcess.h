@@ -39,6 +39,9 @@ std::string findWindow(const std::string& title, double timeoutSeconds);
 // Presses and releases one key (an X keysym name such as "Escape" or "F1") with XTEST.
 void pressKey(const std::string& windowId, const std::string& keysym);
 
+// Holds one key down for the given time, then releases it.
+void holdKey(const std::string& windowId, const std::string& keysym, double seconds);
+
 struct WindowGeometry {
     int x = -1;
     int y = -1;
