@@ -28,6 +28,16 @@ glm::vec3 toZUp(glm::vec3 v) {
     return glm::vec3(v.x, -v.z, v.y);
 }
 
+// Moves the mesh so the middle of its box is its origin, the point the game turns it about.
+MeshData centred(MeshData mesh) {
+    Bounds box = meshBounds(mesh);
+    glm::vec3 middle = (box.min + box.max) * 0.5f;
+    for (glm::vec3& p : mesh.positions) {
+        p -= middle;
+    }
+    return mesh;
+}
+
 MeshData meshToZUp(const MeshData& mesh) {
     MeshData out = mesh;
     for (size_t i = 0; i < out.positions.size(); ++i) {
@@ -297,7 +307,7 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     apparition.name = "test.dae";
     apparition.texture = "ghost.png";
     apparition.up = UpAxis::Z;
-    apparition.mesh = makeApparition();
+    apparition.mesh = centred(makeApparition());
     apparition.placements = {glm::mat4(1.0f)};
     files.push_back(apparition);
 
@@ -307,7 +317,7 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     head.name = "npcHead.dae";
     head.texture = "head.png";
     head.up = UpAxis::Z;
-    head.mesh = meshToZUp(makeHead());
+    head.mesh = meshToZUp(centred(makeHead()));
     head.placements = {
         glm::scale(glm::translate(glm::mat4(1.0f), toZUp(layout.head)), glm::vec3(2.4f))};
     files.push_back(head);
@@ -317,7 +327,7 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     faces.name = "rotfaces.dae";
     faces.texture = "faces.png";
     faces.up = UpAxis::Z;
-    faces.mesh = meshToZUp(makeFaceCluster());
+    faces.mesh = meshToZUp(centred(makeFaceCluster()));
     faces.placements = {
         glm::scale(glm::translate(glm::mat4(1.0f), toZUp(layout.faces)), glm::vec3(1.7f))};
     files.push_back(faces);
