@@ -22,11 +22,13 @@ float distanceAt(float depth) {
 void main() {
     vec3 sharp = texture(originalTexture, uv).rgb;
     vec3 blurred = texture(blurTexture, uv).rgb;
-    float distance = distanceAt(texture(depthTexture, uv).r);
+    float depth = texture(depthTexture, uv).r;
 
     float lifeLeft = totalLife > 0 ? clamp(float(actualLife) / float(totalLife), 0.0, 1.0) : 0.0;
     float drained = 1.0 - lifeLeft;
-    float far = smoothstep(30.0, 95.0, distance) * 0.6;
+    // Where nothing was drawn (depth 1) lies only the empty sky and what overlays it, the
+    // inventory slots: those stay sharp.
+    float far = depth < 1.0 ? smoothstep(30.0, 95.0, distanceAt(depth)) * 0.6 : 0.0;
     float amount = clamp(far + drained * 1.25, 0.0, 1.0);
     vec3 colour = mix(sharp, blurred, amount);
 

@@ -12,7 +12,9 @@ in vec2 uv;
 out vec4 fragColor;
 
 void main() {
-    vec2 texel = vertical == 1 ? vec2(0.0, 1.0 / height) : vec2(1.0 / width, 0.0);
+    // The taps spread with the window, so the blur covers the same share of any screen.
+    float spread = max(1.0, height / 480.0);
+    vec2 texel = spread * (vertical == 1 ? vec2(0.0, 1.0 / height) : vec2(1.0 / width, 0.0));
     vec3 sum = texture(sceneTexture, uv).rgb * gaussian[0];
     float total = gaussian[0];
     for (int i = 1; i < 3; ++i) {

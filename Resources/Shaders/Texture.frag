@@ -32,7 +32,7 @@ void main() {
     vec3 toEye = normalize(-eyePosition);
     float shine = pow(max(dot(n, normalize(l + toEye)), 0.0), 32.0) * 0.2;
     // Faces turned to the sky get a little more of it than those turned to the ground.
-    float sky = 0.22 + 0.1 * dot(n, normalize(eyeUp));
+    float sky = 0.28 + 0.1 * dot(n, normalize(eyeUp));
 
     vec3 lit = albedo.rgb * light.ambColor * (sky + lambert * attenuation) +
                light.ambColor * shine * attenuation;

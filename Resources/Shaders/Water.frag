@@ -19,6 +19,7 @@ out vec4 fragColor;
 const float waveStrength = 0.015;
 const float shoreWidth = 3.0; // depth in units over which the shore fades in
 const vec3 waterTint = vec3(0.05, 0.22, 0.26);
+const vec3 nightSky = vec3(0.05, 0.07, 0.11);
 
 // Distance from the eye of a depth-buffer value, from the projection in use.
 float distanceAt(float depth) {
@@ -40,7 +41,8 @@ void main() {
 
     reflectUV = clamp(reflectUV + distortion, 0.001, 0.999);
     refractUV = clamp(refractUV + distortion, 0.001, 0.999);
-    vec3 reflected = texture(reflection, reflectUV).rgb;
+    // Where nothing is mirrored the night sky still shows faintly.
+    vec3 reflected = max(texture(reflection, reflectUV).rgb, nightSky);
     vec3 refracted = texture(refraction, refractUV).rgb;
 
     vec3 n = texture(normalMap, ripple).rbg;

@@ -1,5 +1,6 @@
 #include "RenderSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -10,9 +11,9 @@
 
 #include "assets/MeshLoader.h"
 
-Camera cameraAt(const glm::vec3& eye, const glm::vec3& direction, float aspect) {
+Camera cameraAt(const glm::vec3& eye, const glm::vec3& direction) {
     Camera camera;
-    camera.setProjection(aspect, 0.1f, 100.0f, 45.0f);
+    camera.setProjection(4.0f / 3.0f, 0.1f, 100.0f, 45.0f);
     camera.position = glm::vec4(eye, 1.0f);
     camera.view = glm::lookAt(eye, eye + direction, glm::vec3(0, 1, 0));
     return camera;
@@ -40,6 +41,44 @@ void releaseBoxModel(Model* model) {
     delete model;
 }
 
+std::string boxObj(const std::string& name, const glm::vec3& lo, const glm::vec3& hi) {
+    std::ostringstream out;
+    out << "mtllib " << name << ".mtl\no " << name << "\n";
+    for (int i = 0; i < 8; ++i) {
+        out << "v " << ((i & 1) ? hi.x : lo.x) << ' ' << ((i & 2) ? hi.y : lo.y) << ' '
+            << ((i & 4) ? hi.z : lo.z) << '\n';
+    }
+    out << "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+           "vn -1 0 0\nvn 1 0 0\nvn 0 -1 0\nvn 0 1 0\nvn 0 0 -1\nvn 0 0 1\nusemtl surface\n";
+    const int faces[6][4] = {{1, 5, 7, 3}, {2, 4, 8, 6}, {1, 2, 6, 5},
+                             {3, 7, 8, 4}, {1, 3, 4, 2}, {5, 6, 8, 7}};
+    for (int f = 0; f < 6; ++f) {
+        out << 'f';
+        for (int k = 0; k < 4; ++k) {
+            out << ' ' << faces[f][k] << '/' << (k + 1) << '/' << (f + 1);
+        }
+        out << '\n';
+    }
+    return out.str();
+}
+
+GlName solidTexture(const glm::vec3& colour) {
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < 16; ++i) {
+        const glm::ivec3 c(colour * 255.0f);
+        pixels.insert(pixels.end(),
+                      {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                       static_cast<unsigned char>(c.b), 255});
+    }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
 RenderSandbox::RenderSandbox(bool withFont) {
     linkShipped("Resources/Shaders");
     if (withFont) {
@@ -58,64 +97,28 @@ std::vector<unsigned char> readTexture(GlName texture, int width, int height) {
 }
 
 glm::ivec2 textureSize(GlName texture) {
-    GLint width = -1;
-    GLint height = -1;
+    glm::ivec2 size(-1);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size.x);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size.y);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return glm::ivec2(width, height);
+    return size;
 }
 
 glm::ivec4 pixelAt(const std::vector<unsigned char>& image, int width, int x, int y) {
     const size_t at = (static_cast<size_t>(y) * width + x) * 4;
-    return glm::ivec4(image[at], image[at + 1], image[at + 2], image[at + 3]);
+    return glm::ivec4(image.at(at), image.at(at + 1), image.at(at + 2), image.at(at + 3));
 }
 
-std::string boxObj(const std::string& name, const glm::vec3& lo, const glm::vec3& hi,
-                   const std::string& texture) {
-    std::ostringstream out;
-    out << "mtllib " << name << ".mtl\no " << name << "\n";
-    for (int i = 0; i < 8; ++i) {
-        out << "v " << ((i & 1) ? hi.x : lo.x) << ' ' << ((i & 2) ? hi.y : lo.y) << ' '
-            << ((i & 4) ? hi.z : lo.z) << '\n';
-    }
-    out << "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
-           "vn -1 0 0\nvn 1 0 0\nvn 0 -1 0\nvn 0 1 0\nvn 0 0 -1\nvn 0 0 1\n";
-    if (!texture.empty()) {
-        out << "usemtl surface\n";
-    }
-    // Corners counter-clockwise seen from outside, one normal per face.
-    const int faces[6][4] = {{1, 5, 7, 3}, {2, 4, 8, 6}, {1, 2, 6, 5},
-                             {3, 7, 8, 4}, {1, 3, 4, 2}, {5, 6, 8, 7}};
-    for (int f = 0; f < 6; ++f) {
-        out << 'f';
-        for (int k = 0; k < 4; ++k) {
-            out << ' ' << faces[f][k] << '/' << (k + 1) << '/' << (f + 1);
+int sharpness(const std::vector<unsigned char>& image, int width, int height) {
+    int sharpest = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x + 1 < width * 3 / 4; ++x) {
+            const glm::ivec4 step = pixelAt(image, width, x + 1, y) - pixelAt(image, width, x, y);
+            sharpest = std::max({sharpest, std::abs(step.r), std::abs(step.g), std::abs(step.b)});
         }
-        out << '\n';
     }
-    return out.str();
-}
-
-std::string materialFile(const std::string& texture) {
-    return "newmtl surface\nKd 1 1 1\nmap_Kd " + texture + "\n";
-}
-
-GlName solidTexture(const glm::vec3& colour) {
-    std::vector<unsigned char> pixels;
-    for (int i = 0; i < 16; ++i) {
-        pixels.insert(pixels.end(), {static_cast<unsigned char>(colour.b * 255),
-                                     static_cast<unsigned char>(colour.g * 255),
-                                     static_cast<unsigned char>(colour.r * 255), 255});
-    }
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
+    return sharpest;
 }
 
 void keepPicture(const std::string& name, const std::vector<unsigned char>& image, int width,
@@ -126,7 +129,7 @@ void keepPicture(const std::string& name, const std::vector<unsigned char>& imag
     }
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
     for (int y = 0; y < height; ++y) {
-        BYTE* row = FreeImage_GetScanLine(bitmap, y);
+        BYTE* row = FreeImage_GetScanLine(bitmap, y); // both bottom row first
         for (int x = 0; x < width; ++x) {
             const glm::ivec4 p = pixelAt(image, width, x, y);
             row[x * 3 + FI_RGBA_RED] = static_cast<BYTE>(p.r);
