@@ -8,13 +8,15 @@
 
 namespace {
 
-const std::string dots(37, '.');
+// A literal, not a std::string, so labels work even while other globals are initialised.
+constexpr char kDots[] = ".....................................";
+constexpr size_t kDotCount = sizeof kDots - 1; // 37
 
 } // namespace
 
 std::string labelText(const std::string& label) {
-    const size_t dotCount = label.size() < dots.size() ? dots.size() - label.size() : 0;
-    return "\t\t" + label + " " + dots.substr(0, dotCount);
+    const size_t dotCount = label.size() < kDotCount ? kDotCount - label.size() : 0;
+    return "\t\t" + label + " " + std::string(kDots, dotCount);
 }
 
 void logLabel(const std::string& label) {

@@ -3,6 +3,7 @@
 
 #include "app/Console.h"
 #include "support/GameProcess.h"
+#include "support/PrivateDisplay.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -29,6 +30,7 @@ WindowGeometry screenGeometry() {
 } // namespace
 
 TEST(Transcript, CentredWindowRunsAndClosesOnEscape) {
+    PrivateDisplay display;
     Sandbox sandbox(true);
     GameProcess game(gameBinaryPath(), {"-d", "800", "600"}, sandbox.path("work"));
 
@@ -56,6 +58,7 @@ TEST(Transcript, CentredWindowRunsAndClosesOnEscape) {
 }
 
 TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
+    PrivateDisplay display;
     Sandbox sandbox(true);
     GameProcess game(gameBinaryPath(), {"-x"}, sandbox.path("work"));
     const std::string windowLine =
@@ -78,6 +81,7 @@ TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
 }
 
 TEST(Transcript, MissingResourcesStopTheStartWithStatusOne) {
+    PrivateDisplay display;
     Sandbox sandbox; // an empty Resources folder
     GameProcess game(gameBinaryPath(), {"-d", "320", "240"}, sandbox.path("work"));
     ASSERT_TRUE(game.waitForExit(kStartTimeout));
@@ -90,6 +94,7 @@ TEST(Transcript, MissingResourcesStopTheStartWithStatusOne) {
 }
 
 TEST(Transcript, ABrokenShaderStopsTheStartWithItsLog) {
+    PrivateDisplay display;
     Sandbox sandbox;
     for (const char* folder : {"Resources/Meshes", "Resources/Textures", "Resources/Fonts"}) {
         sandbox.linkShipped(folder);

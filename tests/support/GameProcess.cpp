@@ -37,12 +37,13 @@ GameProcess::GameProcess(const std::string& binary, const std::vector<std::strin
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
+    // The extra entries come first, since the first of two equal names is the one read.
     std::vector<char*> envp;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        envp.push_back(*entry);
-    }
     for (const std::string& entry : environment) {
         envp.push_back(const_cast<char*>(entry.c_str()));
+    }
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        envp.push_back(*entry);
     }
     envp.push_back(nullptr);
 
@@ -110,6 +111,24 @@ bool GameProcess::waitFor(const std::string& text, double timeoutSeconds) {
         if (found != std::string::npos) {
             searchFrom = found + text.size();
             return true;
+        }
+        if (secondsSince(start) > timeoutSeconds || outputFd < 0) {
+            return false;
+        }
+        readAvailable(0.05);
+    }
+}
+
+bool GameProcess::waitForLines(const std::string& lines, double timeoutSeconds) {
+    const std::string text = lines + "\n";
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        for (size_t found = output.find(text, searchFrom); found != std::string::npos;
+             found = output.find(text, found + 1)) {
+            if (found == 0 || output[found - 1] == '\n') {
+                searchFrom = found + text.size();
+                return true;
+            }
         }
         if (secondsSince(start) > timeoutSeconds || outputFd < 0) {
             return false;

@@ -22,6 +22,9 @@ struct GameProcess {
 
     // Waits until text appears after the previous match; true when it did in time.
     bool waitFor(const std::string& text, double timeoutSeconds);
+    // Waits until lines (one or more whole lines, without their final line break) appear after
+    // the previous match.
+    bool waitForLines(const std::string& lines, double timeoutSeconds);
     // Reads for the given time, whatever comes.
     void readFor(double seconds);
     // Waits for the process to end; true with exitStatus set (128 + signal when killed).
