@@ -61,25 +61,6 @@ TEST(Triggers, WalkingThroughASphereReactsOnceOnEntryAndOnceOnExit) {
     EXPECT_LT(leftAt, 5.0f + reach + 2 * 10.0f / 60.0f);
 }
 
-TEST(Triggers, ADrugShowsItsNameWhileThePlayerIsInside) {
-    resetState();
-    TestWorld world;
-    Drug* drug = addDrug(world.physX, "Sedative4", glm::vec3(0, 1, 5));
-    int insideSteps = 0;
-    for (int step = 0; step < 90; ++step) {
-        world.walk(glm::vec3(0, 0, 10), 1);
-        if (drug->inside) {
-            ++insideSteps;
-            ASSERT_EQ(gameState().message, "Sedative4");
-        } else {
-            ASSERT_EQ(gameState().message, "");
-        }
-    }
-    // Inside for the 2.8 units the probe overlaps the sphere, at 1/6 unit per step.
-    EXPECT_NEAR(insideSteps, 2.8f * 6.0f, 1.5f);
-    EXPECT_FALSE(drug->inside);
-}
-
 TEST(Triggers, OverlappingDrugsEnteredInOneStepBothReact) {
     resetState();
     TestWorld world(glm::vec3(20, 0, 0));
@@ -125,23 +106,4 @@ TEST(Triggers, RemovingADrugThePlayerStandsInReportsTheLoss) {
     world.walk(glm::vec3(0), 10);
     EXPECT_FALSE(drug->inside);
     EXPECT_EQ(gameState().message, "");
-}
-
-TEST(Triggers, TheLaboratoryBoxReactsToThePlayer) {
-    resetState();
-    gameState().medicineCount = 2;
-    TestWorld world(glm::vec3(-5, 0, 0));
-    auto* laboratory = new Laboratory();
-    world.physX.laboratory = laboratory;
-    laboratory->name = "Labor";
-    laboratory->actor = addTrigger(world.physX, new btBoxShape(btVector3(1.0f, 0.5f, 2.0f)),
-                                   glm::vec3(0, 1, 0), kNoTurn, laboratory->name);
-    world.physX.triggers[laboratory->name] = laboratory;
-    world.walk(glm::vec3(10, 0, 0), 36);
-    EXPECT_TRUE(laboratory->inside);
-    EXPECT_EQ(gameState().message, "NOT ENOUGH MEDICINE");
-    world.walk(glm::vec3(10, 0, 0), 36);
-    EXPECT_FALSE(laboratory->inside);
-    EXPECT_EQ(gameState().message, "");
-    gameState().medicineCount = 0;
 }
