@@ -28,10 +28,17 @@ const glm::vec3 kTableHalfExtent(1.6f, 1.25f, 0.9f);
 
 float terrainHeight(float x, float z);
 
-enum class Surface { Grass, Cliff, Pond, Path };
+enum class Surface { Grass, Cliff, Pond };
 
 // What covers the ground at p = (x, z) where the surface's normal has this y component.
 Surface surfaceAt(glm::vec2 p, float upright);
+
+// The height of the drawn terrain (its triangles, not the smooth function they sample).
+float groundHeight(float x, float z);
+
+// The centre line of the gravel path, in steps of about half a unit, and its half width.
+std::vector<glm::vec2> pathLine();
+float pathHalfWidth(glm::vec2 p);
 
 // The drawn terrain split by surface: grass, rock where it is too steep to climb, the pond's mud
 // and the dirt paths; all in world coordinates.

@@ -44,6 +44,7 @@ void square(Image& image, float x, float z, glm::vec2 half, const glm::vec4& col
 Image drawLevelMap(const LevelLayout& layout) {
     Image image = createImage(kSize, kSize, false);
     const glm::vec3 sun = glm::normalize(glm::vec3(-1.0f, 2.0f, -1.0f));
+    const std::vector<glm::vec2> path = pathLine();
     paint(image, [&](float u, float v) {
         float x = -kTerrainHalfSize + u * 2.0f * kTerrainHalfSize;
         float z = kTerrainHalfSize - v * 2.0f * kTerrainHalfSize;
@@ -63,13 +64,16 @@ Image drawLevelMap(const LevelLayout& layout) {
         case Surface::Pond:
             c = rgb(100, 80, 56);
             break;
-        case Surface::Path:
-            c = rgb(176, 148, 104);
-            break;
         }
         if (glm::length(glm::vec2(x, z) - kPondCentre) < kWaterRadius && h < kWaterHeight) {
             c = mixColour(rgb(70, 120, 170), rgb(30, 60, 110), (kWaterHeight - h) / 2.5f);
             return c;
+        }
+        for (const glm::vec2& p : path) {
+            if (glm::length(p - glm::vec2(x, z)) < pathHalfWidth(p)) {
+                c = rgb(176, 148, 104);
+                break;
+            }
         }
         float light = 0.55f + 0.45f * std::max(0.0f, glm::dot(n, sun)) + 0.012f * h;
         return glm::vec4(glm::clamp(glm::vec3(c) * light, glm::vec3(0.0f), glm::vec3(1.0f)), 1.0f);

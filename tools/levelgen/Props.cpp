@@ -139,7 +139,7 @@ MeshData makePine() {
                                0.05f * valueNoise(s * 18.0f, t, seed, 18);
                 return r * (1.0f - t) * ragged;
             },
-            needles, glm::vec2(3.0f, 1.0f));
+            needles);
         addDisc(mesh, glm::vec3(0, b, 0), r * 0.95f, 12, false, needles);
     }
     return mesh;
@@ -425,7 +425,7 @@ MeshData makeFaceCluster() {
     const UvRect flesh{{0.5f, 0.0f}, {1.0f, 1.0f}};
     addBlob(
         mesh, 24, 16, [](glm::vec3 d) { return d * (1.3f + 0.25f * sphereNoise(d, 2.0f, 101u)); },
-        flesh, glm::vec2(2.0f, 1.0f));
+        flesh);
     struct Mask {
         float yaw, pitch, size;
     };

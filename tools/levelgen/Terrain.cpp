@@ -118,28 +118,10 @@ float rim(float x, float z) {
     return -10.0f + (height + 10.0f) * t - 1.5f * smoothstep(53.0f, 62.0f, d);
 }
 
-// Distance from p to the polyline, for the dirt paths.
-float pathDistance(glm::vec2 p) {
-    static const glm::vec2 points[][2] = {
-        {{0.0f, 0.5f}, {0.0f, -13.5f}}, {{0.0f, 0.5f}, {-5.0f, 7.25f}},    {kRampBottom, kRampTop},
-        {kRampTop, {-33.5f, 8.0f}},     {{-33.5f, 8.0f}, {-31.0f, 17.5f}},
-    };
-    float best = 1e9f;
-    for (const auto& segment : points) {
-        glm::vec2 a = segment[0], b = segment[1];
-        glm::vec2 ab = b - a;
-        float h = std::clamp(glm::dot(p - a, ab) / glm::dot(ab, ab), 0.0f, 1.0f);
-        best = std::min(best, glm::length(p - a - ab * h));
-    }
-    return best;
-}
-
 } // namespace
 
 float terrainHeight(float x, float z) {
-    // The paths are a gravel bed a hand's breadth above the grass.
-    float gravel = 0.1f * (1.0f - smoothstep(0.8f, 1.8f, pathDistance(glm::vec2(x, z))));
-    float h = mesa(x, z, valley(x, z)) + gravel;
+    float h = mesa(x, z, valley(x, z));
     h = std::max(h, ramp(x, z));
     return std::max(h, rim(x, z));
 }
@@ -178,19 +160,115 @@ void addCliff(MeshData& mesh, const glm::vec3 (&p)[3], const glm::vec3 (&n)[3]) 
 } // namespace
 
 Surface surfaceAt(glm::vec2 p, float upright) {
-    if (glm::length(p - kPondCentre) < kPondRadius) {
+    // Mud up to a ragged line on the pond's outer lip.
+    float mud = kPondRadius - 0.6f + 0.9f * fbm(p.x / 3.0f, p.y / 3.0f, 2, 52u);
+    if (glm::length(p - kPondCentre) < mud) {
         return Surface::Pond;
     }
     // Rock wherever the ground is too steep to be grass; most of it is too steep to climb.
     if (upright < std::cos(glm::radians(40.0f))) {
         return Surface::Cliff;
     }
-    bool onRamp = p.x < kRampBottom.x + 1.0f && p.x > kRampTop.x - 3.0f &&
-                  std::fabs(p.y - kRampBottom.y) < kRampHalfWidth;
-    if (onRamp || pathDistance(p) < 1.5f + 0.5f * fbm(p.x / 3.0f, p.y / 3.0f, 2, 51u)) {
-        return Surface::Path;
-    }
     return Surface::Grass;
+}
+
+namespace {
+
+const float kCell = 2.0f * kTerrainHalfSize / static_cast<float>(kTerrainCells);
+
+// Which diagonal splits a cell: the one whose middle is closer to the ground's true height.
+bool splitsAlongAD(float ha, float hb, float hc, float hd, float centre) {
+    return std::fabs((ha + hd) * 0.5f - centre) <= std::fabs((hb + hc) * 0.5f - centre);
+}
+
+} // namespace
+
+float groundHeight(float x, float z) {
+    float fx = (x + kTerrainHalfSize) / kCell, fz = (z + kTerrainHalfSize) / kCell;
+    int i = std::clamp(static_cast<int>(std::floor(fx)), 0, kTerrainCells - 1);
+    int j = std::clamp(static_cast<int>(std::floor(fz)), 0, kTerrainCells - 1);
+    float x0 = -kTerrainHalfSize + kCell * static_cast<float>(i);
+    float z0 = -kTerrainHalfSize + kCell * static_cast<float>(j);
+    float ha = terrainHeight(x0, z0), hb = terrainHeight(x0 + kCell, z0);
+    float hc = terrainHeight(x0, z0 + kCell), hd = terrainHeight(x0 + kCell, z0 + kCell);
+    float u = fx - static_cast<float>(i), v = fz - static_cast<float>(j);
+    if (splitsAlongAD(ha, hb, hc, hd, terrainHeight(x0 + kCell * 0.5f, z0 + kCell * 0.5f))) {
+        // Triangles a-c-d (u below v) and a-d-b.
+        return u <= v ? ha + (hd - hc) * u + (hc - ha) * v : ha + (hb - ha) * u + (hd - hb) * v;
+    }
+    // Triangles a-c-b (u + v below 1) and b-c-d.
+    return u + v <= 1.0f ? ha + (hb - ha) * u + (hc - ha) * v
+                         : hd + (hc - hd) * (1.0f - u) + (hb - hd) * (1.0f - v);
+}
+
+std::vector<glm::vec2> pathLine() {
+    // From the laboratory past the spawn, up the ramp and round to the pond.
+    const glm::vec2 control[] = {{0.0f, -14.0f},  {0.0f, -13.5f},  {0.0f, -6.0f},   {0.0f, 0.0f},
+                                 {-3.5f, 6.0f},   {-8.0f, 7.25f},  {-28.0f, 7.25f}, {-32.5f, 8.5f},
+                                 {-33.5f, 12.0f}, {-31.5f, 16.5f}, {-31.0f, 17.0f}};
+    const int count = static_cast<int>(sizeof control / sizeof control[0]);
+    std::vector<glm::vec2> points;
+    for (int k = 1; k + 2 < count; ++k) {
+        glm::vec2 p0 = control[k - 1], p1 = control[k], p2 = control[k + 1], p3 = control[k + 2];
+        int steps = std::max(1, static_cast<int>(glm::length(p2 - p1) / 0.5f));
+        for (int s = 0; s < steps; ++s) {
+            float t = static_cast<float>(s) / static_cast<float>(steps);
+            float t2 = t * t, t3 = t2 * t;
+            points.push_back(0.5f * (2.0f * p1 + (p2 - p0) * t +
+                                     (2.0f * p0 - 5.0f * p1 + 4.0f * p2 - p3) * t2 +
+                                     (3.0f * p1 - p0 - 3.0f * p2 + p3) * t3));
+        }
+    }
+    points.push_back(control[count - 2]);
+    return points;
+}
+
+float pathHalfWidth(glm::vec2 p) {
+    return 1.3f + 0.25f * fbm(p.x / 4.0f, p.y / 4.0f, 2, 53u);
+}
+
+MeshData buildPaths() {
+    // A gravel bed laid on the ground, a few centimetres high with sloping edges and ends.
+    MeshData mesh;
+    std::vector<glm::vec2> line = pathLine();
+    const float across[] = {-1.0f, -0.65f, 0.0f, 0.65f, 1.0f};
+    const int columns = 5;
+    float travelled = 0.0f;
+    for (size_t k = 0; k < line.size(); ++k) {
+        glm::vec2 ahead = line[std::min(k + 1, line.size() - 1)];
+        glm::vec2 behind = line[k == 0 ? 0 : k - 1];
+        glm::vec2 tangent = glm::normalize(ahead - behind);
+        glm::vec2 side(-tangent.y, tangent.x);
+        if (k > 0) {
+            travelled += glm::length(line[k] - line[k - 1]);
+        }
+        float halfWidth = pathHalfWidth(line[k]);
+        bool end = k == 0 || k + 1 == line.size();
+        for (float a : across) {
+            glm::vec2 p = line[k] + side * (a * halfWidth);
+            float lift = end || std::fabs(a) > 0.9f ? 0.02f : 0.09f;
+            addVertex(mesh, glm::vec3(p.x, groundHeight(p.x, p.y) + lift, p.y), glm::vec3(0, 1, 0),
+                      glm::vec2((a * 0.5f + 0.5f) * halfWidth * 0.5f, travelled / 4.0f));
+        }
+    }
+    for (size_t k = 0; k + 1 < line.size(); ++k) {
+        for (int c = 0; c + 1 < columns; ++c) {
+            uint32_t a = static_cast<uint32_t>(k * columns + static_cast<size_t>(c));
+            uint32_t b = a + 1, d = a + columns, e = d + 1;
+            const uint32_t faces[2][3] = {{a, b, e}, {a, e, d}};
+            for (const auto& f : faces) {
+                glm::vec3 n = glm::cross(mesh.positions[f[1]] - mesh.positions[f[0]],
+                                         mesh.positions[f[2]] - mesh.positions[f[0]]);
+                if (n.y >= 0.0f) {
+                    addTriangle(mesh, f[0], f[1], f[2]);
+                } else {
+                    addTriangle(mesh, f[0], f[2], f[1]);
+                }
+            }
+        }
+    }
+    smoothNormals(mesh, 0);
+    return mesh;
 }
 
 TerrainMeshes buildTerrain() {
@@ -213,10 +291,8 @@ TerrainMeshes buildTerrain() {
             uint32_t b = a + 1, c = a + static_cast<uint32_t>(stride), d = c + 1;
             glm::vec3 mid = (points[a] + points[d]) * 0.5f;
             float centre = terrainHeight(mid.x, mid.z);
-            float alongAD = std::fabs((points[a].y + points[d].y) * 0.5f - centre);
-            float alongBC = std::fabs((points[b].y + points[c].y) * 0.5f - centre);
             // Counter-clockwise seen from above (x right, z down the screen): a, c, b.
-            if (alongAD <= alongBC) {
+            if (splitsAlongAD(points[a].y, points[b].y, points[c].y, points[d].y, centre)) {
                 triangles.insert(triangles.end(), {a, c, d, a, d, b});
             } else {
                 triangles.insert(triangles.end(), {a, c, b, b, c, d});
@@ -236,8 +312,7 @@ TerrainMeshes buildTerrain() {
     }
 
     TerrainMeshes meshes;
-    std::vector<int32_t> grassMap(points.size(), -1), pondMap(points.size(), -1),
-        pathMap(points.size(), -1);
+    std::vector<int32_t> grassMap(points.size(), -1), pondMap(points.size(), -1);
     for (size_t t = 0; t < triangles.size(); t += 3) {
         const uint32_t corners[3] = {triangles[t], triangles[t + 1], triangles[t + 2]};
         glm::vec3 p[3] = {points[corners[0]], points[corners[1]], points[corners[2]]};
@@ -250,9 +325,6 @@ TerrainMeshes buildTerrain() {
             break;
         case Surface::Cliff:
             addCliff(meshes.cliffs, p, nn);
-            break;
-        case Surface::Path:
-            addShared(meshes.paths, pathMap, points, normals, corners, 4.0f);
             break;
         case Surface::Grass:
             addShared(meshes.grass, grassMap, points, normals, corners, 5.0f);
@@ -290,5 +362,6 @@ TerrainMeshes buildTerrain() {
         addCliff(meshes.cliffs, p, nn);
         addCliff(meshes.cliffs, q, nn);
     }
+    meshes.paths = buildPaths();
     return meshes;
 }

@@ -55,14 +55,19 @@ Image grass() {
 Image cliff() {
     Image image = createImage(256, 256, false);
     paint(image, [](float u, float v) {
-        float warp = fbm(u * 4.0f, v * 4.0f, 3, 11u, 4);
-        float strata = 0.5f + 0.5f * std::sin((v * 8.0f + warp * 0.6f) * 2.0f * kPi);
+        // Layered sandstone: warped bands, vertical water stains, a few long cracks.
+        float warp = fbm(u * 3.0f, v * 3.0f, 3, 11u, 3);
+        float strata = 0.5f + 0.5f * std::sin((v * 6.0f + warp * 0.8f) * 2.0f * kPi);
+        float fine = 0.5f + 0.5f * std::sin((v * 23.0f + warp * 2.0f) * 2.0f * kPi);
         float rough = fbm(u * 16.0f, v * 16.0f, 3, 12u, 16);
-        vec4 c = mixColour(rgb(108, 98, 86), rgb(140, 128, 110), strata);
-        c = mixColour(c, rgb(90, 84, 80), smooth(0.2f, 0.7f, fbm(u * 2.0f, v * 2.0f, 2, 13u, 2)));
-        CellDistances cracks = cellular(u * 6.0f, v * 6.0f, 14u, 6);
+        vec4 c = mixColour(rgb(104, 92, 80), rgb(146, 132, 112), strata);
+        c = shade(c, 0.9f + 0.1f * fine);
+        c = mixColour(c, rgb(86, 82, 78), smooth(0.1f, 0.6f, fbm(u * 2.0f, v * 2.0f, 2, 13u, 2)));
+        float stain = fbm(u * 24.0f, v * 1.5f, 2, 16u, 24);
+        c = mixColour(c, rgb(70, 66, 60), smooth(0.25f, 0.6f, stain) * 0.5f);
+        CellDistances cracks = cellular(u * 3.0f, v * 2.0f, 14u, 3);
         float edge = cracks.second - cracks.nearest;
-        c = shade(c, (0.8f + 0.25f * rough) * (0.55f + 0.45f * smooth(0.0f, 0.08f, edge)));
+        c = shade(c, (0.82f + 0.25f * rough) * (0.7f + 0.3f * smooth(0.0f, 0.05f, edge)));
         return shade(c, 1.0f + 0.05f * grain(u, v, 256, 15u));
     });
     return image;
@@ -203,9 +208,9 @@ Image metal() {
         float ridges = 0.5f + 0.5f * std::sin(u * 16.0f * 2.0f * kPi);
         vec4 c = mixColour(rgb(104, 108, 112), rgb(150, 152, 150), ridges);
         float rust = fbm(u * 5.0f, v * 5.0f, 4, 81u, 5);
-        c = mixColour(c, rgb(136, 70, 36), smooth(0.0f, 0.5f, rust));
+        c = mixColour(c, rgb(112, 66, 42), smooth(0.1f, 0.6f, rust) * 0.8f);
         float streak = fbm(u * 32.0f, v * 2.0f, 2, 82u, 32);
-        c = mixColour(c, rgb(110, 56, 30), smooth(0.35f, 0.7f, streak) * 0.5f);
+        c = mixColour(c, rgb(96, 60, 40), smooth(0.35f, 0.7f, streak) * 0.4f);
         // Rivet rows at the seams.
         float fv = v * 4.0f - std::floor(v * 4.0f);
         float fu = u * 16.0f - std::floor(u * 16.0f);
@@ -349,26 +354,34 @@ Image faces() {
     Image image = createImage(256, 256, false);
     paint(image, [](float u, float v) {
         if (u >= 0.5f) {
-            // Raw flesh with pus.
+            // Dark, bruised flesh with swollen veins.
             float su = (u - 0.5f) * 2.0f;
             float n = fbm(su * 6.0f, v * 6.0f, 4, 131u, 6);
-            vec4 c = mixColour(rgb(110, 30, 34), rgb(170, 70, 70), 0.5f + 0.5f * n);
-            float pus = smooth(0.4f, 0.55f, fbm(su * 10.0f, v * 10.0f, 2, 132u, 10));
-            return mixColour(c, rgb(190, 180, 90), pus * 0.7f);
+            vec4 c = mixColour(rgb(58, 26, 34), rgb(104, 52, 58), 0.5f + 0.5f * n);
+            float veins = std::fabs(fbm(su * 8.0f, v * 8.0f, 3, 132u, 8));
+            if (veins < 0.04f) {
+                c = mixColour(c, rgb(40, 36, 70), 0.7f);
+            }
+            return c;
         }
+        // One face, grey and sunken, the mouth open in a soundless scream.
         float su = u * 2.0f;
-        vec4 c = mixColour(skin(su, v, 133u), rgb(150, 170, 120), 0.35f);
+        vec4 c = mixColour(skin(su, v, 133u), rgb(120, 130, 110), 0.45f);
         vec2 p(su - 0.5f, v - 0.5f);
         for (float side : {-1.0f, 1.0f}) {
-            float eye = glm::length(vec2((p.x - side * 0.14f) / 1.2f, p.y - 0.1f));
-            c = mixColour(c, rgb(10, 8, 8), smooth(0.08f, 0.05f, eye));
+            float eye = glm::length(vec2((p.x - side * 0.15f) / 1.3f, p.y - 0.1f));
+            c = mixColour(c, rgb(70, 50, 64), smooth(0.16f, 0.09f, eye));
+            c = mixColour(c, rgb(6, 4, 4), smooth(0.075f, 0.05f, eye));
+            // Dark tears running down from the eyes.
+            float tear = std::fabs(p.x - side * 0.15f + 0.01f * std::sin(p.y * 40.0f));
+            if (tear < 0.012f && p.y < 0.06f && p.y > -0.3f) {
+                c = mixColour(c, rgb(30, 10, 12), 0.8f);
+            }
         }
-        // Gaping mouth.
-        float mouth = glm::length(vec2(p.x / 1.6f, (p.y + 0.22f) * 1.4f));
-        c = mixColour(c, rgb(30, 6, 8), smooth(0.09f, 0.06f, mouth));
-        // Darker towards the rim where the face grows out of the flesh.
+        float mouth = glm::length(vec2(p.x / 1.1f, (p.y + 0.24f) * 0.8f));
+        c = mixColour(c, rgb(20, 4, 6), smooth(0.1f, 0.075f, mouth));
         float rim = glm::length(p);
-        return mixColour(c, rgb(110, 40, 40), smooth(0.38f, 0.5f, rim));
+        return mixColour(c, rgb(70, 34, 40), smooth(0.36f, 0.5f, rim));
     });
     return image;
 }
