@@ -1,5 +1,7 @@
 #include "app/Game.h"
 
+#include <cstdlib>
+
 #include "app/Console.h"
 #include "app/GameState.h"
 #include "app/StatusLine.h"
@@ -13,7 +15,7 @@
 #include "physics/PhysXFactory.h"
 #include "render/Renderer.h"
 
-Game::Game(const Window& theWindow)
+Game::Game(const Window& theWindow, std::optional<unsigned> layoutSeed)
     : window(theWindow.handle), width(theWindow.width), height(theWindow.height) {
     logLabel("UPDATER");
     updater = new Updater(window);
@@ -37,6 +39,9 @@ Game::Game(const Window& theWindow)
 
     logLabel("PHYSXFACTORY");
     physXFactory = new PhysXFactory(*physics, width, height); // seeds the drug layout
+    if (layoutSeed) {
+        srand(*layoutSeed);
+    }
     logOk();
     physXFactory->build(*physics, *scene);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 // The Game owns every subsystem, builds them in a fixed order and frees them in another.
 struct GLFWwindow;
 struct Window;
@@ -21,7 +23,8 @@ struct Game {
     int width = 0;
     int height = 0;
 
-    explicit Game(const Window& window);
+    // A layout seed replaces the calendar time, so tests can play a known drug layout.
+    explicit Game(const Window& window, std::optional<unsigned> layoutSeed = std::nullopt);
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
