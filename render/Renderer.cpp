@@ -138,29 +138,31 @@ void Renderer::buildDrawList(const Scene& scene) {
     }
 }
 
+void Renderer::drawPass(const Light& light, const glm::vec4& plane) {
+    for (size_t i = 0; i < drawList.size(); ++i) {
+        textureShader->drawEntryClipped(*activeCamera, light, *drawList.meshes[i],
+                                        drawList.instances(i), drawList.entryTransforms[i], plane);
+    }
+}
+
 void Renderer::render(Scene& scene) {
     GameState& state = gameState();
     buildDrawList(scene);
     const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
-    Camera* camera = activeCamera;
-    const size_t entries = drawList.size();
+    Camera* camera = activeCamera; // without one the list is empty and only clears happen
 
     glEnable(GL_CLIP_DISTANCE0);
     glBindTexture(GL_TEXTURE_2D, 0);
     bindReflectionTarget(*waterTargets);
+    const glm::mat4 savedView = camera != nullptr ? camera->view : glm::mat4(1.0f);
     if (camera != nullptr) {
-        const glm::mat4 savedView = camera->view;
         mirrorCamera(*camera, WATER_HEIGHT);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glEnable(GL_DEPTH_TEST);
-        for (size_t i = 0; i < entries; ++i) {
-            textureShader->drawEntryClipped(*camera, light, *drawList.meshes[i],
-                                            drawList.instances(i), drawList.entryTransforms[i],
-                                            kReflectionPlane);
-        }
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    drawPass(light, kReflectionPlane);
+    if (camera != nullptr) {
         camera->view = savedView;
-    } else {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -169,10 +171,7 @@ void Renderer::render(Scene& scene) {
     bindRefractionTarget(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
-    for (size_t i = 0; i < entries; ++i) {
-        textureShader->drawEntryClipped(*camera, light, *drawList.meshes[i], drawList.instances(i),
-                                        drawList.entryTransforms[i], kRefractionPlane);
-    }
+    drawPass(light, kRefractionPlane);
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
@@ -181,10 +180,7 @@ void Renderer::render(Scene& scene) {
         glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget->framebuffer);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    for (size_t i = 0; i < entries; ++i) {
-        textureShader->drawEntryClipped(*camera, light, *drawList.meshes[i], drawList.instances(i),
-                                        drawList.entryTransforms[i], kNoClipPlane);
-    }
+    drawPass(light, kNoClipPlane);
 
     if (state.transparency) {
         glEnable(GL_BLEND);
@@ -206,5 +202,6 @@ void Renderer::render(Scene& scene) {
     if (!state.wireframe && scene.screenQuad != nullptr) {
         postProcessor->postProcess(*scene.screenQuad, *sceneTarget);
     }
+    // By reference: a copy of a long message would allocate every frame.
     textRenderer->renderText(1.0f, 1.0f, 1.0f, state.message, 300.0f, 10.0f, 1.0f);
 }

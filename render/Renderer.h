@@ -73,4 +73,6 @@ struct Renderer {
     void buildDrawList(const Scene& scene);
     // Draws one frame and writes the drawn-instance count into the GameState.
     void render(Scene& scene);
+    // Every entry of the draw list through the active camera, cut by the plane.
+    void drawPass(const Light& light, const glm::vec4& plane);
 };
