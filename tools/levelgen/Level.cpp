@@ -126,25 +126,25 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     const glm::vec3 hut = onGround(13.0f, -22.0f);
     const glm::vec3 tank = onGround(-12.0f, -17.0f);
     files.push_back(drawn("shelter.dae", "wood.png", makeShelter(), {placeAt(lab, 0.0f)}));
-    files.push_back(drawn("hut.dae", "wood.png", makeHut(), {placeAt(hut, -12.0f)}));
-    files.push_back(drawn("tank.dae", "metal.png", makeTank(), {placeAt(tank, 15.0f)}));
+    // The buildings and props are made at about a third of the player's size (the eye is five
+    // units up) and placed scaled to it.
+    files.push_back(drawn("hut.dae", "wood.png", makeHut(), {placeAt(hut, -12.0f, 1.5f)}));
+    files.push_back(drawn("tank.dae", "metal.png", makeTank(), {placeAt(tank, 15.0f, 1.4f)}));
     layout.structures = {lab, hut, tank};
 
     struct Prop {
         float x, z, yaw, lift;
     };
-    const Prop crates[] = {{5.8f, -17.0f, 10.0f, 0.0f},  {7.1f, -17.5f, 35.0f, 0.0f},
-                           {6.4f, -17.3f, 22.0f, 1.2f},  {8.9f, -16.6f, -15.0f, 0.0f},
-                           {-7.6f, -21.5f, 5.0f, 0.0f},  {-8.2f, -22.9f, 40.0f, 0.0f},
-                           {-7.9f, -22.2f, 18.0f, 1.2f}, {17.4f, -26.6f, 8.0f, 0.0f}};
+    const float crateScale = 1.5f, barrelScale = 1.6f;
+    const Prop crates[] = {{5.8f, -16.6f, 10.0f, 0.0f},  {7.7f, -17.2f, 35.0f, 0.0f},
+                           {6.7f, -16.9f, 22.0f, 1.8f},  {9.0f, -15.0f, -15.0f, 0.0f},
+                           {-7.4f, -21.5f, 5.0f, 0.0f},  {-8.0f, -23.6f, 40.0f, 0.0f},
+                           {-7.7f, -22.5f, 18.0f, 1.8f}, {20.2f, -26.4f, 8.0f, 0.0f}};
     std::vector<glm::mat4> cratePlaces;
     for (const Prop& p : crates) {
         glm::vec3 at = onGround(p.x, p.z, -0.05f);
-        at.y = lab.y - 0.05f + p.lift;
-        if (p.x > 10.0f) {
-            at.y = hut.y - 0.05f + p.lift;
-        }
-        cratePlaces.push_back(placeAt(at, p.yaw));
+        at.y = (p.x > 10.0f ? hut.y : lab.y) - 0.05f + p.lift;
+        cratePlaces.push_back(placeAt(at, p.yaw, crateScale));
         layout.crates.push_back(at);
     }
     files.push_back(drawn("crates.dae", "crate.png", makeCrate(), cratePlaces));
@@ -156,7 +156,7 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     std::vector<glm::mat4> barrelPlaces;
     for (const Prop& p : barrels) {
         glm::vec3 at = onGround(p.x, p.z, -0.05f);
-        barrelPlaces.push_back(placeAt(at, p.yaw));
+        barrelPlaces.push_back(placeAt(at, p.yaw, barrelScale));
         layout.barrels.push_back(at);
     }
     files.push_back(drawn("barrels.dae", "barrel.png", makeBarrel(), barrelPlaces));
@@ -180,8 +180,8 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     Keepout keepout;
     keepout.circles = {{0.0f, 0.0f, 7.0f},
                        {kLabCentre.x, kLabCentre.y, 11.0f},
-                       {hut.x, hut.z, 8.0f},
-                       {tank.x, tank.z, 7.0f},
+                       {hut.x, hut.z, 10.0f},
+                       {tank.x, tank.z, 8.0f},
                        {kPondCentre.x, kPondCentre.y, kPondRadius + 1.0f}};
     for (glm::vec2 spot : drugSpots) {
         keepout.circles.push_back(glm::vec3(spot, 4.0f));
@@ -193,6 +193,25 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
     keepLineClear(keepout, glm::vec2(-33.5f, 8.0f), glm::vec2(-20.0f, 20.0f), 3.0f);
     keepLineClear(keepout, glm::vec2(-33.5f, 8.0f), glm::vec2(-41.0f, 31.0f), 3.0f);
     keepLineClear(keepout, glm::vec2(-4.0f, 7.0f), glm::vec2(-5.0f, 0.0f), 3.0f);
+
+    // A small graveyard among the dead trees in the west, the crosses leaning every way.
+    const glm::vec2 graveyard(-34.0f, -18.0f);
+    keepout.circles.push_back(glm::vec3(graveyard, 5.5f));
+    Sequence graveRandom{31u};
+    std::vector<glm::mat4> crossPlaces;
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            glm::vec2 p = graveyard + glm::vec2(2.6f * static_cast<float>(column) - 2.6f,
+                                                3.4f * static_cast<float>(row) - 1.7f);
+            p += glm::vec2(graveRandom.range(-0.4f, 0.4f), graveRandom.range(-0.4f, 0.4f));
+            glm::mat4 m = placeAt(onGround(p.x, p.y), graveRandom.range(-20.0f, 20.0f), 2.0f);
+            m = glm::rotate(m, glm::radians(graveRandom.range(-12.0f, 12.0f)), glm::vec3(1, 0, 0));
+            m = glm::rotate(m, glm::radians(graveRandom.range(-12.0f, 12.0f)), glm::vec3(0, 0, 1));
+            crossPlaces.push_back(m);
+            layout.crosses.push_back(glm::vec3(p.x, 0.0f, p.y));
+        }
+    }
+    files.push_back(drawn("crosses.dae", "bark.png", makeCross(), crossPlaces));
 
     Sequence random{2024u};
     auto valleyGround = [](glm::vec2 p) {

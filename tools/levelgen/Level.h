@@ -24,7 +24,7 @@ const glm::vec2 kRampTop(-31.0f, 7.25f);
 constexpr float kRampHalfWidth = 2.75f;
 
 // The table's placement: its scale is the half extent of the trigger box.
-const glm::vec3 kTableHalfExtent(1.6f, 1.25f, 0.9f);
+const glm::vec3 kTableHalfExtent(2.2f, 2.05f, 1.0f);
 
 float terrainHeight(float x, float z);
 
@@ -54,7 +54,7 @@ TerrainMeshes buildTerrain();
 struct LevelLayout {
     std::vector<glm::vec3> drugs; // trigger centres
     glm::vec3 tableCentre = glm::vec3(0.0f);
-    std::vector<glm::vec3> rocks, trees, deadTrees, crates, barrels;
+    std::vector<glm::vec3> rocks, trees, deadTrees, crates, barrels, crosses;
     std::vector<glm::vec3> structures; // shelter, hut, tank
     glm::vec3 head = glm::vec3(0.0f), faces = glm::vec3(0.0f);
 };

@@ -87,6 +87,10 @@ Image drawLevelMap(const LevelLayout& layout) {
     for (const glm::vec3& t : layout.deadTrees) {
         dot(image, t.x, t.z, 1.2f, rgb(70, 60, 52));
     }
+    for (const glm::vec3& c : layout.crosses) {
+        square(image, c.x, c.z, glm::vec2(0.5f, 0.15f), rgb(200, 200, 190));
+        square(image, c.x, c.z, glm::vec2(0.15f, 0.6f), rgb(200, 200, 190));
+    }
     for (const glm::vec3& c : layout.crates) {
         square(image, c.x, c.z, glm::vec2(0.6f), rgb(150, 110, 60));
     }

@@ -310,6 +310,13 @@ MeshData makeTank() {
     return mesh;
 }
 
+MeshData makeCross() {
+    MeshData mesh;
+    addBox(mesh, {-0.1f, -0.4f, -0.08f}, {0.1f, 1.9f, 0.08f}, UvRect(), 1.5f);
+    addBox(mesh, {-0.75f, 1.15f, -0.07f}, {0.75f, 1.38f, 0.07f}, UvRect(), 1.5f);
+    return mesh;
+}
+
 MeshData makeTable(const glm::vec3& halfExtent) {
     // Atlas: wood top-left, metal top-right, green glass bottom-left, violet glass bottom-right.
     const UvRect wood{{0.0f, 0.5f}, {0.5f, 1.0f}};
@@ -317,39 +324,42 @@ MeshData makeTable(const glm::vec3& halfExtent) {
     const UvRect green{{0.0f, 0.0f}, {0.5f, 0.5f}};
     const UvRect violet{{0.5f, 0.0f}, {1.0f, 0.5f}};
     MeshData mesh;
+    // A bench at the player's waist (the eye is five units up) with glassware on it.
     const float ground = -halfExtent.y;
-    const float top = ground + 1.15f;
+    const float top = ground + 2.4f;
     const float w = halfExtent.x - 0.05f, d = halfExtent.z - 0.05f;
-    addBox(mesh, {-w, top - 0.1f, -d}, {w, top, d}, wood);
-    for (float x : {-w + 0.1f, w - 0.2f}) {
-        for (float z : {-d + 0.1f, d - 0.2f}) {
-            addBox(mesh, {x, ground, z}, {x + 0.1f, top - 0.1f, z + 0.1f}, metal);
+    addBox(mesh, {-w, top - 0.15f, -d}, {w, top, d}, wood);
+    for (float x : {-w + 0.1f, w - 0.25f}) {
+        for (float z : {-d + 0.1f, d - 0.25f}) {
+            addBox(mesh, {x, ground, z}, {x + 0.15f, top - 0.15f, z + 0.15f}, metal);
         }
     }
-    addBox(mesh, {-w + 0.1f, ground + 0.35f, -d + 0.1f}, {w - 0.1f, ground + 0.4f, d - 0.1f}, wood);
-    // Glassware: a round flask, a tall flask, a beaker and a rack of tubes.
+    addBox(mesh, {-w + 0.1f, ground + 0.8f, -d + 0.1f}, {w - 0.1f, ground + 0.88f, d - 0.1f}, wood);
+    // Glassware round the middle of the top: a round flask, a tall flask, a beaker, a rack of
+    // tubes and a retort stand with a condenser tube.
+    MeshData glass;
     addBlob(
-        mesh, 16, 10,
-        [&](glm::vec3 dir) { return glm::vec3(-0.8f, top + 0.28f, -0.1f) + dir * 0.28f; }, green);
-    addCylinder(mesh, glm::vec3(-0.8f, top + 0.5f, -0.1f), 0.07f, 0.06f, 0.4f, 10, green, green);
-    addCylinder(mesh, glm::vec3(0.1f, top, 0.2f), 0.3f, 0.08f, 0.6f, 14, violet, violet);
-    addCylinder(mesh, glm::vec3(0.1f, top + 0.6f, 0.2f), 0.08f, 0.08f, 0.5f, 10, violet, violet);
-    addCylinder(mesh, glm::vec3(0.9f, top, -0.25f), 0.2f, 0.2f, 0.45f, 14, green, green);
-    addBox(mesh, {-0.1f, top, -0.6f}, {0.7f, top + 0.3f, -0.4f}, wood);
+        glass, 16, 10, [](glm::vec3 dir) { return glm::vec3(-0.8f, 0.28f, -0.1f) + dir * 0.28f; },
+        green);
+    addCylinder(glass, glm::vec3(-0.8f, 0.5f, -0.1f), 0.07f, 0.06f, 0.4f, 10, green, green);
+    addCylinder(glass, glm::vec3(0.1f, 0.0f, 0.2f), 0.3f, 0.08f, 0.6f, 14, violet, violet);
+    addCylinder(glass, glm::vec3(0.1f, 0.6f, 0.2f), 0.08f, 0.08f, 0.5f, 10, violet, violet);
+    addCylinder(glass, glm::vec3(0.9f, 0.0f, -0.25f), 0.2f, 0.2f, 0.45f, 14, green, green);
+    addBox(glass, {-0.1f, 0.0f, -0.6f}, {0.7f, 0.3f, -0.4f}, wood);
     for (int i = 0; i < 4; ++i) {
-        float x = 0.0f + 0.18f * static_cast<float>(i);
-        addCylinder(mesh, glm::vec3(x, top + 0.05f, -0.5f), 0.04f, 0.04f, 0.5f, 8,
+        float x = 0.18f * static_cast<float>(i);
+        addCylinder(glass, glm::vec3(x, 0.05f, -0.5f), 0.04f, 0.04f, 0.5f, 8,
                     i % 2 ? violet : green, i % 2 ? violet : green);
     }
-    // A retort stand with a condenser tube reaching up.
-    addBox(mesh, {1.1f, top, 0.2f}, {1.4f, top + 0.04f, 0.6f}, metal);
-    addBox(mesh, {1.22f, top, 0.34f}, {1.28f, top + 1.25f, 0.4f}, metal);
+    addBox(glass, {1.1f, 0.0f, 0.2f}, {1.4f, 0.04f, 0.6f}, metal);
+    addBox(glass, {1.22f, 0.0f, 0.34f}, {1.28f, 1.25f, 0.4f}, metal);
     addTube(
-        mesh, 8, 10,
-        [&](float t) {
-            return glm::vec3(1.25f - 0.9f * t, top + 1.2f - 0.5f * t, 0.37f - 0.2f * t);
-        },
+        glass, 8, 10,
+        [](float t) { return glm::vec3(1.25f - 0.9f * t, 1.2f - 0.5f * t, 0.37f - 0.2f * t); },
         [](float, float) { return 0.05f; }, green);
+    appendTransformed(
+        mesh, glass,
+        glm::scale(glm::translate(glm::mat4(1.0f), {0.0f, top, 0.0f}), glm::vec3(1.35f)));
     return mesh;
 }
 
@@ -508,6 +518,6 @@ MeshData makeApparition() {
                 UvRect{{0.0f, 0.0f}, {0.1f, 0.1f}});
         }
     }
-    // The tube's texture seam (u = 0) faces +z: the face is painted there.
+    // The texture's u = 0 faces +z and u = 0.5 faces -z: a face is painted at both.
     return mesh;
 }

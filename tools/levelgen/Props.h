@@ -11,6 +11,8 @@ MeshData makeBarrel();
 MeshData makeShelter();
 MeshData makeHut();
 MeshData makeTank();
+// A weathered wooden grave cross, its foot 0.4 below y = 0.
+MeshData makeCross();
 
 // The mixing table in world units round its centre, inside the box of the given half extents.
 MeshData makeTable(const glm::vec3& halfExtent);

@@ -42,8 +42,8 @@ struct Flat {
 const Flat kFlats[] = {
     {{0.0f, 0.0f}, 5.0f, kValleyHeight},
     {kLabCentre, 9.0f, 1.0f},
-    {{13.0f, -22.0f}, 6.0f, 1.1f},
-    {{-12.0f, -17.0f}, 5.0f, 1.1f},
+    {{13.0f, -22.0f}, 8.0f, 1.1f},
+    {{-12.0f, -17.0f}, 6.0f, 1.1f},
 };
 
 float valley(float x, float z) {

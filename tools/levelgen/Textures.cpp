@@ -394,13 +394,13 @@ Image ghost() {
         // Dark rags towards the hem.
         float rags = fbm(u * 20.0f, v * 3.0f, 3, 142u, 20);
         c = mixColour(c, rgb(40, 44, 56), smooth(0.45f, 0.1f, v + 0.15f * rags));
-        // The hood's opening at the front (u = 0) with two pale eyes in the dark.
-        float du = std::min(u, 1.0f - u);
-        float face = glm::length(vec2(du * 3.2f, (v - 0.86f) * 2.2f));
+        // The hood opens at the front (u = 0) and at the back (u = 0.5): a face either way, each
+        // a dark hollow with two pale eyes.
+        float across = std::fmod(u + 0.25f, 0.5f) - 0.25f;
+        float face = glm::length(vec2(across * 3.2f, (v - 0.86f) * 2.2f));
         c = mixColour(c, rgb(4, 4, 8), smooth(0.16f, 0.12f, face));
         for (float side : {-1.0f, 1.0f}) {
-            float su = (u < 0.5f ? u : u - 1.0f) * 3.2f;
-            if (glm::length(vec2(su - side * 0.05f, (v - 0.87f) * 2.2f)) < 0.025f) {
+            if (glm::length(vec2(across * 3.2f - side * 0.05f, (v - 0.87f) * 2.2f)) < 0.025f) {
                 c = rgb(220, 255, 240);
             }
         }
