@@ -163,7 +163,7 @@ std::vector<ModelFile> buildModels(LevelLayout& layout) {
 
     // Drug placements: spread over the valley, the ramp and the mesa, each hovering over open
     // ground a little above the reach of the player's feet.
-    const glm::vec2 drugSpots[] = {{7.0f, -5.0f},   {-16.0f, -30.0f}, {22.0f, -35.0f},
+    const glm::vec2 drugSpots[] = {{5.0f, -8.5f},   {-16.0f, -30.0f}, {22.0f, -35.0f},
                                    {35.0f, -6.0f},  {27.0f, 24.0f},   {4.0f, 31.0f},
                                    {-21.0f, 7.25f}, {-20.0f, 20.0f},  {-41.0f, 31.0f}};
     Sequence drugRandom{7u};
