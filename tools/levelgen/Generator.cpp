@@ -29,7 +29,7 @@ void checkModel(const ModelFile& file, const std::set<std::string>& textures) {
         refuse(file.name + " names the unlisted texture " + file.texture);
     }
     if (infacingRepairWouldFlip(mesh)) {
-        std::fprintf(stderr, "FLIP %s\n", file.name.c_str());
+        refuse(file.name + " would have its normals turned inside out by the importer");
     }
 }
 

@@ -247,7 +247,8 @@ MeshData makeHut() {
     MeshData mesh;
     const UvRect wood;
     const float tile = 2.2f;
-    // Walls as one block on a stone-free sill, corner posts, a door and shutters in relief.
+    // Walls as one block sunk a little into the ground, corner posts, a door and shutters in
+    // relief, a chimney.
     addBox(mesh, {-3.0f, -0.3f, -2.5f}, {3.0f, 4.0f, 2.5f}, wood, tile);
     for (float x : {-3.05f, 2.75f}) {
         for (float z : {-2.55f, 2.25f}) {
@@ -272,11 +273,11 @@ MeshData makeHut() {
         mesh, plank,
         glm::translate(glm::rotate(ridgeAt, kPi + pitch, glm::vec3(0, 0, 1)), {0.0f, -0.2f, 0.0f}));
     for (float z : {-2.5f, 2.5f}) {
-        float sign = z > 0.0f ? 1.0f : -1.0f;
         glm::vec3 a(-halfWidth, eaves, z), b(halfWidth, eaves, z), c(0.0f, ridge, z);
         glm::vec2 ua(0.0f, 0.0f), ub(halfWidth * 2.0f / tile, 0.0f),
             uc(halfWidth / tile, (ridge - eaves) / tile);
-        if (sign > 0.0f) {
+        // Both gables face outwards.
+        if (z > 0.0f) {
             addFlatTriangle(mesh, a, b, c, ua, ub, uc);
         } else {
             addFlatTriangle(mesh, b, a, c, ub, ua, uc);
