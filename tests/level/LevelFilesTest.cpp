@@ -23,6 +23,8 @@
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
 #include "tools/levelgen/Generator.h"
+#include "tools/levelgen/MeshData.h"
+#include "tools/levelgen/ModelFile.h"
 
 using testing::IsEmpty;
 
@@ -134,6 +136,31 @@ TEST(LevelFiles, ImporterRepairLeavesEveryNormalAsAuthored) {
         for (unsigned f = 0; f < ma->mNumFaces; ++f) {
             EXPECT_EQ(ma->mFaces[f].mNumIndices, 3u) << name;
         }
+    }
+}
+
+TEST(LevelFiles, GeneratorForeseesWhichMeshesTheImporterTurnsInsideOut) {
+    // The generator's guard against the repair above must agree with Assimp itself: a bowl
+    // (normals leaning inwards at the rim) is turned, a dome is not.
+    Sandbox sandbox;
+    for (float curve : {0.05f, -0.05f}) {
+        MeshData grid;
+        addSurface(
+            grid, 16, 16,
+            [curve](float s, float t) {
+                float x = 20.0f * t - 10.0f, z = 20.0f * s - 10.0f;
+                return glm::vec3(x, curve * (x * x + z * z), z);
+            },
+            UvRect());
+        std::string name = curve > 0.0f ? "bowl.obj" : "dome.obj";
+        sandbox.write(name, objText("shape", grid, 4));
+        Assimp::Importer plain, repaired;
+        const aiScene* a = plain.ReadFile(sandbox.path(name), 0);
+        const aiScene* b = repaired.ReadFile(sandbox.path(name), 0x00102000);
+        ASSERT_TRUE(a && b);
+        bool turned = (a->mMeshes[0]->mNormals[0] - b->mMeshes[0]->mNormals[0]).Length() > 1e-3f;
+        EXPECT_EQ(infacingRepairWouldFlip(grid), turned) << name;
+        EXPECT_EQ(turned, curve > 0.0f) << name;
     }
 }
 
