@@ -19,7 +19,7 @@ constexpr double kKeyTimeout = 15.0;
 struct RunningGame {
     PrivateDisplay display;
     Sandbox sandbox{true};
-    GameProcess process{gameBinaryPath(), {"-d", "800", "600"}, sandbox.path("work")};
+    GameProcess process{{"-d", "800", "600"}, sandbox.path("work")};
     std::string window;
 
     RunningGame() {
@@ -32,7 +32,7 @@ struct RunningGame {
     // Presses a key and waits for the console line it must print.
     bool press(const std::string& key, const std::string& expected) {
         pressKey(window, key);
-        return process.waitForLines(expected, kKeyTimeout);
+        return process.waitFor(expected, kKeyTimeout, true);
     }
 
     int quit() {

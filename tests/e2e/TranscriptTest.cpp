@@ -32,7 +32,7 @@ WindowGeometry screenGeometry() {
 TEST(Transcript, CentredWindowRunsAndClosesOnEscape) {
     PrivateDisplay display;
     Sandbox sandbox(true);
-    GameProcess game(gameBinaryPath(), {"-d", "800", "600"}, sandbox.path("work"));
+    GameProcess game({"-d", "800", "600"}, sandbox.path("work"));
 
     // Each line appears as its step finishes, not all at the end.
     for (const char* label : {"GLFW", "WINDOW", "GLEW"}) {
@@ -60,7 +60,7 @@ TEST(Transcript, CentredWindowRunsAndClosesOnEscape) {
 TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
     PrivateDisplay display;
     Sandbox sandbox(true);
-    GameProcess game(gameBinaryPath(), {"-x"}, sandbox.path("work"));
+    GameProcess game({"-x"}, sandbox.path("work"));
     const std::string windowLine =
         labelText("WINDOW") + "Unknown option. Resetting to default values.\nOK!\n";
     ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) << game.output;
@@ -83,7 +83,7 @@ TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
 TEST(Transcript, MissingResourcesStopTheStartWithStatusOne) {
     PrivateDisplay display;
     Sandbox sandbox; // an empty Resources folder
-    GameProcess game(gameBinaryPath(), {"-d", "320", "240"}, sandbox.path("work"));
+    GameProcess game({"-d", "320", "240"}, sandbox.path("work"));
     ASSERT_TRUE(game.waitForExit(kStartTimeout));
     EXPECT_EQ(game.exitStatus, 1);
     const std::string expected = "INITIALIZING LIBRARIES:\n" + line("GLFW") + line("WINDOW") +
@@ -101,7 +101,7 @@ TEST(Transcript, ABrokenShaderStopsTheStartWithItsLog) {
     }
     sandbox.copyShipped("Resources/Shaders");
     sandbox.write("Resources/Shaders/Gauss.frag", "#version 330 core\nvoid main() { nonsense }\n");
-    GameProcess game(gameBinaryPath(), {"-d", "320", "240"}, sandbox.path("work"));
+    GameProcess game({"-d", "320", "240"}, sandbox.path("work"));
     ASSERT_TRUE(game.waitForExit(kStartTimeout));
     EXPECT_EQ(game.exitStatus, 1);
     EXPECT_NE(game.output.find(labelText("RENDERER") +

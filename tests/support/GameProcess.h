@@ -12,19 +12,15 @@ struct GameProcess {
     size_t searchFrom = 0;
     int exitStatus = -1;
 
-    // Starts the binary in the working directory with the given arguments (standard input is
-    // /dev/null) and extra "NAME=value" environment entries.
-    GameProcess(const std::string& binary, const std::vector<std::string>& arguments,
-                const std::string& workDirectory, const std::vector<std::string>& environment = {});
+    // Starts the game in the working directory with standard input from /dev/null.
+    GameProcess(const std::vector<std::string>& arguments, const std::string& workDirectory);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
-    // Waits until text appears after the previous match; true when it did in time.
-    bool waitFor(const std::string& text, double timeoutSeconds);
-    // Waits until lines (one or more whole lines, without their final line break) appear after
-    // the previous match.
-    bool waitForLines(const std::string& lines, double timeoutSeconds);
+    // Waits until text appears after the previous match; with wholeLines, text must be one or
+    // more whole lines (given without the final line break).
+    bool waitFor(const std::string& text, double timeoutSeconds, bool wholeLines = false);
     // Reads for the given time, whatever comes.
     void readFor(double seconds);
     // Waits for the process to end; true with exitStatus set (128 + signal when killed).
@@ -34,14 +30,12 @@ struct GameProcess {
     void readAvailable(double timeoutSeconds);
 };
 
-std::string gameBinaryPath();
 // Runs a shell command; returns its exit status and fills output with its standard output.
 int runCommand(const std::string& command, std::string* output = nullptr);
-// The X window id of the game window, or empty if none appeared in time.
+// The X window id of the window with this title, or empty if none appeared in time.
 std::string findWindow(const std::string& title, double timeoutSeconds);
 // Presses and releases one key (an X keysym name such as "Escape" or "F1") with XTEST.
 void pressKey(const std::string& windowId, const std::string& keysym);
-
 // Holds one key down for the given time, then releases it.
 void holdKey(const std::string& windowId, const std::string& keysym, double seconds);
 
@@ -51,4 +45,5 @@ struct WindowGeometry {
     int width = -1;
     int height = -1;
 };
+// "-root" names the whole screen.
 WindowGeometry windowGeometry(const std::string& windowId);
