@@ -5,18 +5,15 @@
 
 #include "app/GameState.h"
 
-std::string statusLine(const GameState& state, float frameTime) {
-    std::string line;
-    char number[64];
+void formatStatusLine(const GameState& state, float frameTime, char* line, size_t size) {
+    int used = 0;
+    line[0] = '\0';
     if (state.showFrameTime) {
-        std::snprintf(number, sizeof number, "FR: %f", static_cast<double>(frameTime));
-        line += number;
+        used = std::snprintf(line, size, "FR: %f", static_cast<double>(frameTime));
     }
-    if (state.showMeshCount) {
-        std::snprintf(number, sizeof number, "; NM: %d", state.meshCount);
-        line += number;
+    if (state.showMeshCount && used >= 0 && static_cast<size_t>(used) < size) {
+        std::snprintf(line + used, size - static_cast<size_t>(used), "; NM: %d", state.meshCount);
     }
-    return line;
 }
 
 void printStatus(float& statusTimer, float& frameTime) {
@@ -28,6 +25,9 @@ void printStatus(float& statusTimer, float& frameTime) {
     if (statusTimer < 1.0f) {
         return;
     }
-    std::cout << statusLine(state, frameTime) << std::endl;
+    // A fixed buffer: the frame loop does not allocate.
+    char line[96];
+    formatStatusLine(state, frameTime, line, sizeof line);
+    std::cout << line << std::endl;
     statusTimer -= 1.0f;
 }
