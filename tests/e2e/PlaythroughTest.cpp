@@ -10,7 +10,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-#include "../level/LevelGeometry.h"
+#include "support/LevelGeometry.h"
 #include "app/DriverPin.h"
 #include "app/Game.h"
 #include "app/GameState.h"

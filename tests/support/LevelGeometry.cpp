@@ -1,0 +1,260 @@
+#include "support/LevelGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <queue>
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+#include <BulletCollision/NarrowPhaseCollision/btRaycastCallback.h>
+#include <btBulletCollisionCommon.h>
+#include <glm/gtc/type_ptr.hpp>
+#include <gtest/gtest.h>
+
+#include "physics/CollisionMesh.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+const float kInfinity = std::numeric_limits<float>::infinity();
+const float kWalkable = std::cos(glm::radians(45.0f));
+
+btVector3 bt(const glm::vec3& v) {
+    return btVector3(v.x, v.y, v.z);
+}
+
+glm::vec3 toGlm(const btVector3& v) {
+    return glm::vec3(v.x(), v.y(), v.z());
+}
+
+glm::mat4 toGlm(const aiMatrix4x4& m) {
+    return glm::transpose(glm::make_mat4(&m.a1));
+}
+
+struct AllHits : btCollisionWorld::RayResultCallback {
+    glm::vec3 from, to;
+    std::vector<Hit> hits;
+
+    btScalar addSingleResult(btCollisionWorld::LocalRayResult& result, bool) override {
+        int object = result.m_collisionObject->getUserIndex();
+        float f = result.m_hitFraction;
+        hits.push_back({from + (to - from) * f, toGlm(result.m_hitNormalLocal), f, object});
+        return m_closestHitFraction;
+    }
+};
+
+struct AnyContact : btCollisionWorld::ContactResultCallback {
+    const TriangleWorld* world = nullptr;
+    float walkableFrom = 0.0f;
+    bool found = false;
+
+    btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper*, int, int,
+                             const btCollisionObjectWrapper* level, int, int index) override {
+        const glm::vec3* t =
+            &world->parts[static_cast<size_t>(level->getCollisionObject()->getUserIndex())]
+                         [static_cast<size_t>(index) * 3];
+        bool walkable = glm::normalize(glm::cross(t[1] - t[0], t[2] - t[0])).y > kWalkable;
+        found = found || (point.getDistance() < 0.0f &&
+                          (!walkable || point.m_positionWorldOnB.y() >= walkableFrom));
+        return 0.0f;
+    }
+};
+
+} // namespace
+
+std::vector<glm::vec3> ShippedModel::placed() const {
+    std::vector<glm::vec3> out;
+    for (const glm::mat4& m : placements) {
+        for (const glm::vec3& p : corners) {
+            out.push_back(glm::vec3(m * glm::vec4(p, 1.0f)));
+        }
+    }
+    return out;
+}
+
+ShippedModel readModel(const std::string& name) {
+    ShippedModel model;
+    Assimp::Importer importer;
+    const std::string path = shippedPath("Resources/Meshes/" + name);
+    const aiScene* scene = importer.ReadFile(path, 0x00102000);
+    if (!scene || !scene->mRootNode || scene->mRootNode->mNumChildren == 0 ||
+        scene->mRootNode->mChildren[0]->mNumMeshes == 0) {
+        ADD_FAILURE() << "cannot import " << path;
+        return model;
+    }
+    const aiNode& root = *scene->mRootNode;
+    for (unsigned i = 0; i < root.mNumChildren; ++i) {
+        model.placements.push_back(toGlm(root.mTransformation) *
+                                   toGlm(root.mChildren[i]->mTransformation));
+    }
+    const aiMesh* mesh = scene->mMeshes[root.mChildren[0]->mMeshes[0]];
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        for (unsigned k = 0; k < mesh->mFaces[f].mNumIndices; ++k) {
+            const aiVector3D& v = mesh->mVertices[mesh->mFaces[f].mIndices[k]];
+            model.corners.push_back(glm::vec3(v.x, v.y, v.z));
+            model.lo = glm::min(model.lo, model.corners.back());
+            model.hi = glm::max(model.hi, model.corners.back());
+        }
+    }
+    return model;
+}
+
+void TriangleWorld::add(const std::vector<glm::vec3>& corners) {
+    parts.push_back(corners);
+    auto* mesh = new CollisionMesh{corners, static_cast<uint32_t>(corners.size()), {}, 0};
+    for (uint32_t i = 0; i < mesh->vertexCount; ++i) {
+        mesh->indices.push_back(i);
+    }
+    mesh->triangleCount = mesh->vertexCount / 3;
+    cookCollisionMesh(physX, mesh)->setUserIndex(static_cast<int>(physX.objects.size()) - 1);
+}
+
+std::vector<Hit> TriangleWorld::cast(const glm::vec3& from, const glm::vec3& to) const {
+    AllHits result;
+    result.from = from;
+    result.to = to;
+    result.m_flags = btTriangleRaycastCallback::kF_KeepUnflippedNormal;
+    physX.world->rayTest(bt(from), bt(to), result);
+    std::sort(result.hits.begin(), result.hits.end(),
+              [](const Hit& a, const Hit& b) { return a.fraction < b.fraction; });
+    return result.hits;
+}
+
+float TriangleWorld::groundBelow(const glm::vec3& p) const {
+    for (const Hit& hit : cast(p, glm::vec3(p.x, -100.0f, p.z))) {
+        if (hit.normal.y > 0.0f) {
+            return hit.point.y;
+        }
+    }
+    return -kInfinity;
+}
+
+bool TriangleWorld::touches(btCollisionShape* shape, const glm::vec3& at,
+                            float walkableFrom) const {
+    btCollisionObject probe;
+    probe.setCollisionShape(shape);
+    probe.getWorldTransform().setOrigin(bt(at));
+    AnyContact result;
+    result.world = this;
+    result.walkableFrom = walkableFrom;
+    physX.world->contactTest(&probe, result);
+    return result.found;
+}
+
+WalkMap::WalkMap(const TriangleWorld& collision) {
+    cells = static_cast<int>(2.0f * kHalfSize / kSpacing);
+    heights.assign(static_cast<size_t>(cells * cells * kLayers), std::nanf(""));
+    standable.assign(heights.size(), false);
+    // Room for the capsule (radius 0.5 and the contact offset, with a margin for the sampling)
+    // above the step it may climb; the ground it stands on may rise as much as a 45 degree
+    // slope does under it.
+    btCylinderShape body(btVector3(0.6f, 2.92f, 0.6f));
+    for (int node = 0; node < cells * cells * kLayers; node += kLayers) {
+        glm::vec3 top = position(node);
+        top.y = 100.0f;
+        std::vector<Hit> hits = collision.cast(top, top - glm::vec3(0.0f, 200.0f, 0.0f));
+        int layer = 0;
+        for (auto hit = hits.rbegin(); hit != hits.rend() && layer < kLayers; ++hit) {
+            if (hit->normal.y > kWalkable) {
+                heights[static_cast<size_t>(node + layer)] = hit->point.y;
+                standable[static_cast<size_t>(node + layer++)] = !collision.touches(
+                    &body, hit->point + glm::vec3(0.0f, 3.18f, 0.0f), hit->point.y + 0.86f);
+            }
+        }
+    }
+}
+
+int WalkMap::nodeAt(float x, float z, float maxHeight) const {
+    int i = static_cast<int>(std::floor((x + kHalfSize) / kSpacing));
+    int j = static_cast<int>(std::floor((z + kHalfSize) / kSpacing));
+    int best = -1;
+    for (int layer = 0; layer < kLayers && i >= 0 && j >= 0 && i < cells && j < cells; ++layer) {
+        int node = (j * cells + i) * kLayers + layer;
+        best = heights[static_cast<size_t>(node)] <= maxHeight ? node : best;
+    }
+    return best;
+}
+
+glm::vec3 WalkMap::position(int node) const {
+    int cell = node / kLayers;
+    return glm::vec3(-kHalfSize + (static_cast<float>(cell % cells) + 0.5f) * kSpacing,
+                     heights[static_cast<size_t>(node)],
+                     -kHalfSize + (static_cast<float>(cell / cells) + 0.5f) * kSpacing);
+}
+
+template <typename Visit> void WalkMap::forNeighbours(int node, Visit visit) const {
+    int i = node / kLayers % cells, j = node / kLayers / cells;
+    float h = heights[static_cast<size_t>(node)];
+    for (int nj = std::max(0, j - 1); nj <= std::min(cells - 1, j + 1); ++nj) {
+        for (int ni = std::max(0, i - 1); ni <= std::min(cells - 1, i + 1); ++ni) {
+            bool diagonal = ni != i && nj != j;
+            float step = diagonal ? kSpacing * std::sqrt(2.0f) : kSpacing;
+            // A step of 0.25, or what a slope just under 45 degrees climbs over the gap.
+            float climb = diagonal ? step : 0.25f;
+            int first = (nj * cells + ni) * kLayers;
+            for (int next = first; next < first + kLayers && first != node / kLayers * kLayers;
+                 ++next) {
+                if (standable[static_cast<size_t>(next)] &&
+                    std::fabs(heights[static_cast<size_t>(next)] - h) <= climb) {
+                    visit(next, step);
+                }
+            }
+        }
+    }
+}
+
+std::vector<float> WalkMap::distancesFrom(int start) const {
+    std::vector<float> distance(heights.size(), kInfinity);
+    if (start < 0 || !standable[static_cast<size_t>(start)]) {
+        return distance;
+    }
+    using Entry = std::pair<float, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    distance[static_cast<size_t>(start)] = 0.0f;
+    open.push({0.0f, start});
+    while (!open.empty()) {
+        auto [d, node] = open.top();
+        open.pop();
+        if (d > distance[static_cast<size_t>(node)]) {
+            continue;
+        }
+        forNeighbours(node, [&](int next, float step) {
+            if (d + step < distance[static_cast<size_t>(next)]) {
+                distance[static_cast<size_t>(next)] = d + step;
+                open.push({d + step, next});
+            }
+        });
+    }
+    return distance;
+}
+
+std::vector<glm::vec3> WalkMap::route(const std::vector<float>& distances, int target) const {
+    std::vector<glm::vec3> points;
+    for (int node = target; node >= 0 && distances[static_cast<size_t>(node)] < kInfinity;) {
+        points.insert(points.begin(), position(node));
+        int best = -1;
+        forNeighbours(node, [&](int next, float) {
+            if (distances[static_cast<size_t>(next)] < distances[static_cast<size_t>(node)] &&
+                (best < 0 ||
+                 distances[static_cast<size_t>(next)] < distances[static_cast<size_t>(best)])) {
+                best = next;
+            }
+        });
+        node = best;
+    }
+    return points;
+}
+
+const TriangleWorld& shippedCollision() {
+    static TriangleWorld world;
+    if (world.physX.objects.empty()) {
+        world.add(readModel("collision.obj").corners);
+    }
+    return world;
+}
+
+const WalkMap& shippedWalkMap() {
+    static const WalkMap map(shippedCollision());
+    return map;
+}
