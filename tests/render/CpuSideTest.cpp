@@ -1,0 +1,145 @@
+// What a frame works out before it draws: culling, the draw list, the mirrored camera, the
+// waves and the blur weights.
+#include <memory>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "assets/MeshLoader.h"
+#include "gameplay/Camera.h"
+#include "physics/Drugs.h"
+#include "render/Culling.h"
+#include "render/PostProcessor.h"
+#include "render/Water.h"
+
+using testing::ElementsAre;
+using testing::FloatEq;
+using testing::Pointwise;
+
+namespace {
+
+glm::mat4 at(float x, float y, float z) {
+    return glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z));
+}
+
+// The game's projection (aspect 4:3) looking from eye along direction.
+Camera cameraAt(const glm::vec3& eye, const glm::vec3& direction) {
+    Camera camera;
+    camera.setProjection(4.0f / 3.0f, 0.1f, 100.0f, 45.0f);
+    camera.position = glm::vec4(eye, 1.0f);
+    camera.view = glm::lookAt(eye, eye + direction, glm::vec3(0, 1, 0));
+    return camera;
+}
+
+// At the origin looking down -z: at distance 10 the view reaches about 5.6 up and 7.4 aside.
+const Camera kCamera = cameraAt(glm::vec3(0), glm::vec3(0, 0, -1));
+
+bool boxVisible(const glm::vec3& lo, const glm::vec3& hi) {
+    const std::unique_ptr<BoundingBox> box(makeBoundingBox(hi, lo, glm::mat4(1.0f)));
+    return isVisible(kCamera, *box, glm::mat4(1.0f));
+}
+
+void expectView(const Camera& camera, const glm::vec3& eye, const glm::vec3& direction) {
+    const glm::mat4 expected = glm::lookAt(eye, eye + direction, glm::vec3(0, 1, 0));
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(camera.view[i / 4][i % 4], expected[i / 4][i % 4], 1e-4f) << i;
+    }
+}
+
+// The folded weights and offsets for sigma 2, 3 and 6.
+const BlurWeights kSigma2 = {{0.19947115f, 0.29701802f, 0.09175429f}, {0, 1.4073334f, 3.294215f}};
+const BlurWeights kSigma3 = {{0.13298076f, 0.23227708f, 0.13532694f}, {0, 1.4584296f, 3.4039848f}};
+const BlurWeights kSigma6 = {{0.06649038f, 0.12847048f, 0.11191889f}, {0, 1.4895849f, 3.4757135f}};
+
+void expectWeights(const BlurWeights& blur, const BlurWeights& table) {
+    EXPECT_THAT(blur.weights, Pointwise(FloatEq(), table.weights));
+    EXPECT_THAT(blur.offsets, Pointwise(FloatEq(), table.offsets));
+}
+
+} // namespace
+
+TEST(IsVisible, CullsOnlyBoxesWhollyBeyondOneSide) {
+    EXPECT_TRUE(boxVisible(glm::vec3(-1, -1, -11), glm::vec3(1, 1, -9)));
+    EXPECT_TRUE(boxVisible(glm::vec3(6, -1, -11), glm::vec3(10, 1, -9))) << "partly in view";
+    EXPECT_TRUE(boxVisible(glm::vec3(-50), glm::vec3(50))) << "around the camera";
+    EXPECT_FALSE(boxVisible(glm::vec3(-1, -1, 5), glm::vec3(1, 1, 10))) << "behind";
+    EXPECT_FALSE(boxVisible(glm::vec3(20, -1, -11), glm::vec3(25, 1, -9))) << "right";
+    EXPECT_FALSE(boxVisible(glm::vec3(-1, 9, -11), glm::vec3(1, 12, -9))) << "above";
+    EXPECT_FALSE(boxVisible(glm::vec3(-1, -1, -130), glm::vec3(1, 1, -110))) << "too far";
+}
+
+TEST(BuildDrawList, KeepsTheVisiblePlacementsPerModelInSceneOrderWithTheDrugsLast) {
+    const std::unique_ptr<BoundingBox> box(
+        makeBoundingBox(glm::vec3(1), glm::vec3(-1), at(0, 0, 0)));
+    Mesh meshes[4];
+    // The transform lifts every placement by 1; the list keeps the placements themselves.
+    Model rocks{&meshes[0], at(0, 1, 0), box.get(), {at(0, 0, -10), at(60, 0, -10), at(2, 0, -20)}};
+    Model hidden{&meshes[1], at(0, 0, 0), box.get(), {at(0, 0, -10)}, false};
+    Model tree{&meshes[2], at(0, 0, 0), box.get(), {at(-3, 0, -15)}};
+    // Drugs are culled by their own matrices; the shared transform only travels along.
+    Model drug{&meshes[3], at(0, 500, 0), box.get(), {}};
+    DrugSet drugs{{at(1, 0, -5), at(0, 0, 30)}, {}, &drug};
+    Scene scene;
+    scene.models = {&rocks, &hidden, &tree};
+    scene.drugs = &drugs;
+
+    DrawList list;
+    buildDrawList(list, scene, kCamera);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_THAT(list.meshes, ElementsAre(&meshes[0], &meshes[2], &meshes[3]));
+    EXPECT_THAT(list.instances(0), ElementsAre(at(0, 0, -10), at(2, 0, -20)));
+    EXPECT_THAT(list.instances(1), ElementsAre(at(-3, 0, -15)));
+    EXPECT_THAT(list.instances(2), ElementsAre(at(1, 0, -5)));
+    EXPECT_THAT(list.entryTransforms, ElementsAre(at(0, 1, 0), at(0, 0, 0), at(0, 500, 0)));
+    EXPECT_EQ(list.visibleCount, 4u);
+
+    rocks.transform = at(0, 40, 0); // now the transform alone carries the rocks out of view
+    buildDrawList(list, scene, kCamera);
+    EXPECT_THAT(list.meshes, ElementsAre(&meshes[2], &meshes[3]));
+    EXPECT_EQ(list.visibleCount, 2u);
+
+    // An empty frame, then the first again: every list keeps its storage.
+    const glm::mat4* placements = list.instances(0).data();
+    buildDrawList(list, scene, cameraAt(glm::vec3(0, 0, 500), glm::vec3(0, 0, 1)));
+    EXPECT_TRUE(list.entryTransforms.empty());
+    EXPECT_GE(list.meshes.capacity(), 3u);
+    rocks.transform = at(0, 1, 0);
+    buildDrawList(list, scene, kCamera);
+    EXPECT_EQ(list.instances(0).data(), placements);
+}
+
+TEST(MirrorCamera, MirrorsEyeAndPitchAboutTheWaterKeepingTheHeading) {
+    // Heading north-east, 30 degrees down.
+    Camera camera = cameraAt(glm::vec3(5, 20, -3), glm::vec3(1, -0.816497f, -1));
+    mirrorCamera(camera, WATER_HEIGHT);
+    expectView(camera, glm::vec3(5, 7.616658f, -3), glm::vec3(1, 0.816497f, -1));
+    EXPECT_EQ(camera.position, glm::vec4(5, 20, -3, 1)) << "the water shader's eye stays";
+
+    Camera level = cameraAt(glm::vec3(-8, WATER_HEIGHT, 12), glm::vec3(-2, -1, 1));
+    mirrorCamera(level, WATER_HEIGHT);
+    expectView(level, glm::vec3(-8, WATER_HEIGHT, 12), glm::vec3(-2, 1, 1));
+}
+
+TEST(WaveOffset, GrowsByTheSpeedPerSecondAndWrapsAtOne) {
+    EXPECT_FLOAT_EQ(advanceWaveOffset(0.0f, 0.02f, 1.0f), 0.02f);
+    EXPECT_NEAR(advanceWaveOffset(0.99f, 0.02f, 1.0f), 0.01f, 1e-6f);
+    EXPECT_NEAR(advanceWaveOffset(0.0f, 0.02f, 137.0f), 0.74f, 1e-4f) << "a long first frame";
+}
+
+TEST(BlurWeights, FollowTheFoldedTableAndSwitchOnlyWhenLifeMeetsSeventyTwoOrTwenty) {
+    expectWeights(computeWeights(2.0), kSigma2);
+    expectWeights(computeWeights(3.0), kSigma3);
+    expectWeights(computeWeights(6.0), kSigma6);
+    // A sedative lifting life from 20 to 30 keeps sigma 6 until life meets 72 again.
+    const std::pair<float, const BlurWeights*> steps[] = {
+        {100, &kSigma2}, {73, &kSigma2}, {72, &kSigma3}, {71, &kSigma3},
+        {20, &kSigma6},  {30, &kSigma6}, {72, &kSigma3}, {120, &kSigma3}};
+    BlurWeights blur = kSigma2;
+    const BlurWeights* previous = &kSigma2;
+    for (const auto& [life, table] : steps) {
+        EXPECT_EQ(updateBlurWeights(blur, life, 100.0f, 2.0), table != previous) << life;
+        expectWeights(blur, *table);
+        previous = table;
+    }
+}

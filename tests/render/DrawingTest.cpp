@@ -1,0 +1,331 @@
+// The renderer drawing in a real context: each part on its own, then the shipped level built
+// as the game builds it, drawn at 800 x 600 and read back.
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "app/GameState.h"
+#include "assets/Factory.h"
+#include "assets/MeshLoader.h"
+#include "assets/Textures.h"
+#include "gameplay/Camera.h"
+#include "gameplay/FreeCamera.h"
+#include "physics/PhysX.h"
+#include "physics/PhysXFactory.h"
+#include "render/PostProcessor.h"
+#include "render/RenderTarget.h"
+#include "render/Renderer.h"
+#include "render/TextRenderer.h"
+#include "render/Water.h"
+#include "support/Fatal.h"
+#include "support/GlContext.h"
+#include "support/Sandbox.h"
+
+using testing::IsEmpty;
+
+namespace {
+
+using Image = std::vector<unsigned char>; // RGBA, bottom row first
+
+glm::ivec4 pixelAt(const Image& image, int width, int x, int y) {
+    const size_t at = (static_cast<size_t>(y) * width + x) * 4;
+    return glm::ivec4(image.at(at), image.at(at + 1), image.at(at + 2), image.at(at + 3));
+}
+
+// Pixels brighter than a dim grey, inside the rectangle (x0, y0, x1, y1 exclusive) and not.
+glm::ivec2 litPixels(const Image& image, int width, const glm::ivec4& r) {
+    glm::ivec2 lit(0);
+    for (size_t i = 0; i + 3 < image.size(); i += 4) {
+        const glm::ivec2 at(static_cast<int>(i / 4) % width, static_cast<int>(i / 4) / width);
+        if (image[i] + image[i + 1] + image[i + 2] > 60) {
+            ++lit[at.x >= r.x && at.y >= r.y && at.x < r.z && at.y < r.w ? 0 : 1];
+        }
+    }
+    return lit;
+}
+
+// The largest step between horizontal neighbours of the left three quarters (clear of the
+// slots), over every channel: high for sharp edges and thin lines, low once blurred.
+int sharpness(const Image& image, int width, int height) {
+    int sharpest = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x + 1 < width * 3 / 4; ++x) {
+            const glm::ivec4 step = pixelAt(image, width, x + 1, y) - pixelAt(image, width, x, y);
+            sharpest = std::max({sharpest, std::abs(step.r), std::abs(step.g), std::abs(step.b)});
+        }
+    }
+    return sharpest;
+}
+
+glm::ivec2 textureSize(GlName texture) {
+    glm::ivec2 size(-1);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size.x);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size.y);
+    return size;
+}
+
+// Resources holding the shipped shaders and DejaVu Sans as the font.
+struct RenderSandbox : Sandbox {
+    RenderSandbox() {
+        linkShipped("Resources/Shaders");
+        write("Resources/Fonts/arial.ttf",
+              readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    }
+};
+
+} // namespace
+
+TEST(TextureFilter, FollowsTheFilteringAndMipmapToggles) {
+    GlContext gl;
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // Mipmap mode, linear filtering, then the magnification and minification filters.
+    const GLint table[][4] = {{2, 1, GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
+                              {2, 0, GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
+                              {1, 1, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR},
+                              {1, 0, GL_NEAREST, GL_NEAREST_MIPMAP_LINEAR},
+                              {0, 1, GL_LINEAR, GL_LINEAR},
+                              {0, 0, GL_NEAREST, GL_LINEAR}};
+    GameState state;
+    for (const auto& row : table) {
+        state.mipmapMode = row[0];
+        state.linearFiltering = row[1] != 0;
+        applyTextureFilter(state);
+        glm::ivec2 filters(-1);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[0]);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[1]);
+        EXPECT_EQ(filters, glm::ivec2(row[2], row[3])) << row[0] << " " << row[1];
+    }
+    glDeleteTextures(1, &texture);
+    EXPECT_THAT(gl.takeErrors(), IsEmpty());
+}
+
+TEST(Targets, AFullHdWindowGetsFullHdSceneAndBlurTargetsFixedWaterTargetsAndNoBadOne) {
+    GlContext gl(1920, 1080);
+    RenderSandbox sandbox;
+    Renderer renderer(1920, 1080);
+    for (const RenderTarget* target : {renderer.sceneTarget, renderer.postProcessor->blurTarget,
+                                       renderer.postProcessor->verticalTarget}) {
+        EXPECT_EQ(textureSize(target->colourTexture), glm::ivec2(1920, 1080));
+    }
+    const WaterTargets& water = *renderer.waterTargets;
+    for (const GlName texture :
+         {water.reflectionTexture, water.refractionTexture, water.refractionDepthTexture}) {
+        EXPECT_EQ(textureSize(texture), glm::ivec2(640, 480));
+    }
+    // Each water pass draws at 640 x 480 and hands the whole window back.
+    glm::ivec4 viewport(-1);
+    for (const auto bindTarget : {bindReflectionTarget, bindRefractionTarget}) {
+        bindTarget(water);
+        glGetIntegerv(GL_VIEWPORT, &viewport[0]);
+        EXPECT_EQ(viewport, glm::ivec4(0, 0, 640, 480));
+        bindWindow(water);
+        glGetIntegerv(GL_VIEWPORT, &viewport[0]);
+        EXPECT_EQ(viewport, glm::ivec4(0, 0, 1920, 1080));
+    }
+    EXPECT_THAT(gl.takeErrors(), IsEmpty());
+    EXPECT_FATAL(RenderTarget(0, 0), "FRAMEBUFFER NOT COMPLETE\n");
+}
+
+TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont) {
+    GlContext gl(640, 480); // the text space itself, one pixel per unit
+    RenderSandbox sandbox;
+    TextRenderer text;
+    // \xC4 is a code without a glyph.
+    layoutText(text.font->glyphs, "MI\xC4X", 300.0f, 10.0f, 1.0f, text.quads);
+    ASSERT_EQ(text.quads.size(), 3u);
+    float pen = 300.0f;
+    for (int i = 0; i < 3; ++i) {
+        // Vertex 1 is the bottom-left corner.
+        const Glyph& g = text.font->glyphs.at("MIX"[i]);
+        EXPECT_EQ(text.quads[i].texture, g.texture);
+        EXPECT_FLOAT_EQ(text.quads[i].vertices[4], pen + g.bearingX) << i;
+        EXPECT_FLOAT_EQ(text.quads[i].vertices[5], 10.0f - (g.rows - g.bearingY)) << i;
+        pen += static_cast<float>(g.advance >> 6);
+    }
+    EXPECT_FLOAT_EQ(text.quads[0].vertices[3], 0.0f) << "v = 0 at the bitmap's top row";
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    text.renderText(1, 1, 1, "", 300.0f, 10.0f, 1.0f);
+    EXPECT_EQ(litPixels(readPixels(640, 480), 640, glm::ivec4(0)), glm::ivec2(0));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    Sandbox withoutFont;
+    withoutFont.linkShipped("Resources/Shaders");
+    testing::internal::CaptureStdout();
+    TextRenderer missing;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "FREETYPE - FAILED TO LOAD FONT\n");
+    missing.renderText(1, 1, 1, "MIX", 300.0f, 10.0f, 1.0f);
+    EXPECT_EQ(litPixels(readPixels(640, 480), 640, glm::ivec4(0)), glm::ivec2(0));
+    EXPECT_THAT(gl.takeErrors(), IsEmpty());
+}
+
+TEST(PostProcessing, BlursBothWaysAndMoreAsLifeFallsOrFarAway) {
+    constexpr int kSize = 64;
+    GlContext gl(kSize, kSize);
+    RenderSandbox sandbox;
+    PostProcessor post(kSize, kSize);
+    RenderTarget scene(kSize, kSize);
+    ScreenQuad* quad = createScreenQuad({{-1, -1}, {-1, 1}, {1, 1}, {1, -1}},
+                                        {{0, 0}, {0, 1}, {1, 1}, {1, 0}}, {0, 2, 1, 0, 3, 2});
+    // The scene target at the given depth, black with white columns two texels wide every step
+    // texels (or one white texel in the middle when step is 0), post-processed onto the window.
+    const auto frame = [&](int step, float depth) {
+        Image pixels(kSize * kSize * 4);
+        for (int i = 0; i < kSize * kSize; ++i) {
+            const bool white = step == 0 ? i == 32 * kSize + 32 : i % kSize % step < step / 2;
+            std::fill_n(&pixels[i * 4], 4, white ? 255 : 0);
+        }
+        glBindTexture(GL_TEXTURE_2D, scene.colourTexture);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE,
+                        pixels.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, scene.framebuffer);
+        glClearDepth(depth);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        post.postProcess(*quad, scene);
+        EXPECT_THAT(gl.takeErrors(), IsEmpty());
+        return sharpness(readPixels(kSize, kSize), kSize, kSize);
+    };
+
+    frame(0, 1.0f);
+    Image blurred(kSize * kSize * 4);
+    glBindTexture(GL_TEXTURE_2D, post.blurTarget->colourTexture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, blurred.data());
+    auto red = [&](int dx, int dy) { return pixelAt(blurred, kSize, 32 + dx, 32 + dy).r; };
+    EXPECT_GT(red(0, 0), 0);
+    EXPECT_LT(red(0, 0), 255) << "the dot is spread out";
+    // The folded taps land one and three texels away, both ways and so diagonally too.
+    EXPECT_GT(red(1, 1), 0);
+    EXPECT_GT(red(-3, 3), 0);
+    EXPECT_EQ(red(2, 0), 0);
+    EXPECT_EQ(red(1, 0), red(-1, 0));
+    EXPECT_EQ(red(0, 1), red(0, -1));
+
+    EXPECT_EQ(frame(4, 0.0f), 255) << "near at full life the picture is sharp";
+    gameState().life = 72.0f;
+    frame(4, 0.0f);
+    EXPECT_FLOAT_EQ(post.blur.weights[0], computeWeights(3.0).weights[0]) << "now sigma 3";
+    gameState().life = 50.0f;
+    const int halfLife = frame(4, 0.0f);
+    gameState().life = 10.0f;
+    EXPECT_LT(halfLife, 200);
+    EXPECT_LT(frame(4, 0.0f), halfLife);
+    gameState().life = 100.0f;
+    EXPECT_LT(frame(4, 0.9998f), 200) << "83 units away";
+
+    releaseScreenQuad(quad);
+    gameState() = GameState();
+    EXPECT_THAT(gl.takeErrors(), IsEmpty());
+}
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+class ShippedLevel : public testing::Test {
+  protected:
+    GlContext gl{kWidth, kHeight};
+    Sandbox sandbox{true};
+    GameState& state = gameState();
+    Factory factory{kWidth, kHeight}; // loads the textures the water needs
+    Renderer renderer{kWidth, kHeight};
+    PhysX physics;
+    Scene scene;
+
+    void SetUp() override {
+        factory.loadScene(scene);
+        PhysXFactory(physics, kWidth, kHeight).build(physics, scene);
+    }
+
+    void TearDown() override {
+        releaseScene(scene);
+        for (ScreenQuad* slot : state.inventorySlots) {
+            releaseScreenQuad(slot);
+        }
+        releaseTextures();
+        state = GameState();
+        EXPECT_THAT(gl.takeErrors(), IsEmpty());
+    }
+
+    void lookFrom(const glm::vec3& eye, const glm::vec3& target) {
+        state.freeCamera = true;
+        scene.freeCamera->camera->position = glm::vec4(eye, 1.0f);
+        scene.freeCamera->camera->view = glm::lookAt(eye, target, glm::vec3(0, 1, 0));
+    }
+
+    Image frame(double time = 20.0) {
+        glfwSetTime(time); // the waves move with it
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderer.render(scene);
+        EXPECT_THAT(gl.takeErrors(), IsEmpty());
+        return readPixels(kWidth, kHeight);
+    }
+
+    // Pixels that differ between the two frames within 20 of where the point is seen.
+    int changedAround(const Image& a, const Image& b, const glm::vec3& point) const {
+        const Camera& camera = *renderer.activeCamera;
+        const glm::ivec2 centre(
+            glm::project(point, camera.view, camera.projection, glm::vec4(0, 0, kWidth, kHeight)));
+        int changed = 0;
+        for (int i = 0; i < 40 * 40; ++i) {
+            const glm::ivec2 at = centre + glm::ivec2(i % 40, i / 40) - 20;
+            changed += pixelAt(a, kWidth, at.x, at.y) != pixelAt(b, kWidth, at.x, at.y);
+        }
+        return changed;
+    }
+};
+
+} // namespace
+
+TEST_F(ShippedLevel, ThePlayersFirstViewIsLitAndBlurredAtLowLifeUnlessInWireframe) {
+    const Image image = frame();
+    EXPECT_GT(state.meshCount, 0);
+    EXPECT_GT(litPixels(image, kWidth, glm::ivec4(0)).y, kWidth * kHeight * 3 / 4) << "lit";
+    state.life = 15.0f;
+    const int blurred = sharpness(frame(), kWidth, kHeight);
+    EXPECT_LT(blurred, sharpness(image, kWidth, kHeight));
+    state.wireframe = true;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    const int wire = sharpness(frame(), kWidth, kHeight);
+    EXPECT_GT(wire, 2 * blurred) << "wire " << wire << " blurred " << blurred;
+}
+
+TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItAndItsWavesMove) {
+    lookFrom(glm::vec3(-30, 24, 46), glm::vec3(-30, WATER_HEIGHT, 29));
+    Model& faces = *scene.animatedModels.at(2)->model;
+    faces.instances.at(0)[3] = glm::vec4(-30, 18, 22, 1); // over the far side of the water
+    const Image with = frame();
+    faces.visible = false;
+    const Image without = frame();
+    EXPECT_GT(changedAround(with, without, glm::vec3(-30, 18, 22)), 1000) << "seen whole";
+    EXPECT_GT(changedAround(with, without, glm::vec3(-30, 2 * WATER_HEIGHT - 18, 22)), 1000)
+        << "and upside down in the water";
+    EXPECT_GT(changedAround(without, frame(21.0), glm::vec3(-30, WATER_HEIGHT, 29)), 400);
+}
+
+TEST_F(ShippedLevel, LookingAwayFromTheLevelLeavesOnlyTheSlotsAndTheMessage) {
+    frame();
+    lookFrom(glm::vec3(0, 30, 300), glm::vec3(0, 30, 400));
+    state.message = "MIX";
+    state.medicineCount = 1;
+    state.inventorySlots[0]->texture = state.textureTable.at("pills.png");
+    const Image image = frame();
+    EXPECT_EQ(state.meshCount, 0);
+    // "MIX" at (300, 10) of the 640 x 480 text space; slot 0 at the top right.
+    const glm::ivec2 text = litPixels(image, kWidth, glm::ivec4(375, 0, 450, 40));
+    const glm::ivec2 slot = litPixels(image, kWidth, glm::ivec4(700, 510, 800, 600));
+    EXPECT_GT(text[0], 40);
+    EXPECT_GT(slot[0], 2000);
+    EXPECT_EQ(text[1], slot[0]) << "nothing of the earlier frame or the level is lit";
+}
