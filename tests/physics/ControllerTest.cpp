@@ -1,149 +1,211 @@
-// The player's capsule on small worlds built here: speed, standing, falling, walls, steps,
-// slopes and thin walls.
+// The player's capsule on small worlds built here: walking, the fixed step, the steering and
+// camera that go with it, and the triggers it touches.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <deque>
+#include <utility>
+
+#include <btBulletCollisionCommon.h>
+
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "PhysicsWorlds.h"
-#include "physics/CCT.h"
-#include "physics/CharacterController.h"
+#include "app/GameState.h"
+#include "gameplay/Camera.h"
+#include "physics/PhysXTrigger.h"
 
 namespace {
 
-constexpr float kRadius = 0.5f;
-const glm::vec3 kNoWalk(0.0f);
+glm::vec3 walkOver(CollisionMesh* level, const glm::vec3& start, const glm::vec3& velocity,
+                   int steps) {
+    TestWorld world(start, level);
+    world.walk(velocity, steps);
+    return world.foot();
+}
+
+void expectWithin(const glm::vec3& v, const glm::vec3& lo, const glm::vec3& hi) {
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(v[i] >= lo[i] && v[i] <= hi[i]) << "at " << v.x << ' ' << v.y << ' ' << v.z;
+    }
+}
+
+void expectNear(const glm::vec3& v, const glm::vec3& expected, float tolerance = 1e-3f) {
+    expectWithin(v, expected - tolerance, expected + tolerance);
+}
+
+// Held back on the ground line z = 0 somewhere between x = lo and hi.
+void expectStopped(const glm::vec3& foot, float lo, float hi) {
+    expectWithin(foot, {lo, -1e-3f, -1e-3f}, {hi, 1e-3f, 1e-3f});
+}
+
+// A slope of the given angle rising along +x from x = 2 to a plateau at height 3.
+CollisionMesh* ramp(float degrees) {
+    const float top = 2.0f + 3.0f / std::tan(glm::radians(degrees));
+    return addQuad(
+        addQuad(new CollisionMesh(), {2, 0, -10}, {top, 3, -10}, {top, 3, 10}, {2, 0, 10}),
+        {top, 3, -10}, {top + 20, 3, -10}, {top + 20, 3, 10}, {top, 3, 10});
+}
+
+using Log = std::vector<std::string>;
+
+// Logs every report it gets as its name and where the player now is.
+struct Recorder final : PhysXTrigger {
+    std::string name;
+    Log* log;
+
+    Recorder(const std::string& theName, Log* theLog) : name(theName), log(theLog) {}
+
+    void react() override {
+        inside = !inside;
+        log->push_back(name + (inside ? " in" : " out"));
+    }
+};
+
+struct TriggerWorld : TestWorld {
+    Log log;
+    std::deque<Recorder> recorders; // never move: the triggers point at their names
+
+    using TestWorld::TestWorld;
+    btCollisionObject* addSphere(const std::string& name, const glm::vec3& centre) {
+        Recorder& recorder = recorders.emplace_back(name, &log);
+        physX.triggers[name] = &recorder;
+        return addTrigger(physX, new btSphereShape(1.0f), centre, glm::quat(1, 0, 0, 0),
+                          recorder.name);
+    }
+    // One step with the player's foot put down at x.
+    Log standAt(float x) {
+        placeFoot(glm::vec3(x, 0, 0));
+        walk(glm::vec3(0), 1);
+        return std::exchange(log, {});
+    }
+};
 
 } // namespace
 
-TEST(Controller, WalksTenUnitsPerSecondOnFlatGround) {
-    TestWorld world;
-    world.walk(glm::vec3(10, 0, 0), 60);
-    EXPECT_NEAR(world.foot().x, 10.0f, 1e-3f);
-    EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f);
-    EXPECT_NEAR(world.foot().z, 0.0f, 1e-5f);
+TEST(Controller, FallsAtNinePointEightStandsStillAndWalksTenUnitsPerSecond) {
+    TestWorld world(glm::vec3(0, 20, 0));
+    world.walk(glm::vec3(0), 30);
+    EXPECT_NEAR(world.foot().y, 20 - 4.9f, 1e-3f); // no faster for falling longer
+    world.walk(glm::vec3(0), 150);
+    const glm::dvec3 settled = world.player->controller->getPosition();
+    EXPECT_NEAR(settled.y, 3.05, 1e-3); // the foot on the ground
+    world.walk(glm::vec3(0), 600);
+    EXPECT_EQ(world.player->controller->getPosition(), settled);
 
-    world.walk(glm::vec3(-6, 0, 8), 60); // any direction
-    EXPECT_NEAR(glm::length(world.foot() - glm::vec3(4, 0, 8)), 0.0f, 1e-3f);
+    world.walk(glm::vec3(-6, 0, 8), 60);
+    expectNear(world.foot(), {-6, 0, 8});
 }
 
-TEST(Controller, StandsStillWithItsFootOnTheGround) {
-    TestWorld world(glm::vec3(3, 0.4f, -2));
-    world.walk(kNoWalk, 10);
-    const glm::vec3 settled = world.centre();
-    EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f);
-    EXPECT_NEAR(settled.y, 3.05f, 1e-3f);
-    // Gravity pushes every step; the ground stops it without any creep.
-    world.walk(kNoWalk, 600);
-    EXPECT_EQ(world.centre(), settled);
-}
-
-TEST(Controller, FallsAtAConstantNinePointEightUnitsPerSecond) {
-    TestWorld world(glm::vec3(0, 40, 0));
-    for (int step = 0; step < 120; ++step) {
-        const float before = world.foot().y;
-        world.walk(kNoWalk, 1);
-        ASSERT_NEAR(before - world.foot().y, 9.8f / 60.0f, 1e-4f) << "step " << step;
-    }
-    world.walk(kNoWalk, 300);
-    EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f);
-}
-
-TEST(Controller, SlidesAlongAWallWalkedIntoAtFortyFiveDegrees) {
-    MeshBuilder wall;
-    wall.box({3, 0, -50}, {4, 10, 50});
-    TestWorld world;
-    world.add(wall);
+TEST(Controller, StopsShortOfWallsAndSlidesAlongThem) {
+    // Walked into at 45 degrees, the tangential part goes on at full speed.
     const float diagonal = 10.0f / std::sqrt(2.0f);
-    world.walk(glm::vec3(diagonal, 0, diagonal), 30);
-    const glm::vec3 touching = world.foot();
-    EXPECT_LT(touching.x, 3.0f - kRadius);
-    EXPECT_GT(touching.x, 3.0f - kRadius - 0.06f);
-
-    // Along the wall at the tangential part of the walk, and never into it.
-    world.walk(glm::vec3(diagonal, 0, diagonal), 60);
-    EXPECT_NEAR(world.foot().z - touching.z, diagonal, 0.01f);
-    EXPECT_NEAR(world.foot().x, touching.x, 1e-3f);
-    EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f);
-}
-
-TEST(Controller, ClimbsStepsUpToTheStepOffsetOnly) {
-    for (const float height : {0.10f, 0.15f, 0.20f, 0.25f, 0.26f, 0.30f, 0.60f}) {
-        MeshBuilder step;
-        step.box({2, 0, -5}, {10, height, 5});
-        TestWorld world;
-        world.add(step);
-        world.walk(glm::vec3(10, 0, 0), 60);
-        if (height <= 0.25f) {
-            EXPECT_NEAR(world.foot().x, 10.0f, 1e-3f) << "step " << height;
-            EXPECT_NEAR(world.foot().y, height, 1e-3f) << "step " << height;
-        } else {
-            // Stopped with the round bottom against the edge, standing on the ground.
-            const float below = std::max(0.0f, kRadius + 0.05f - height); // under the sphere centre
-            const float reach = std::sqrt(kRadius * kRadius - below * below);
-            EXPECT_LT(world.foot().x, 2.0f - reach) << "step " << height;
-            EXPECT_GT(world.foot().x, 2.0f - reach - 0.06f) << "step " << height;
-            EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f) << "step " << height;
-        }
-    }
-}
-
-TEST(Controller, WalksUpSlopesUpToTheSlopeLimitOnly) {
-    const float top = 3.0f;
-    for (const float degrees : {20.0f, 44.0f, 46.0f, 60.0f}) {
-        MeshBuilder ramp;
-        ramp.ramp(degrees, 2.0f, top);
-        TestWorld world;
-        world.add(ramp);
-        world.walk(glm::vec3(10, 0, 0), 120);
-        if (degrees < 45.0f) {
-            EXPECT_NEAR(world.foot().y, top, 1e-3f) << degrees << " degrees";
-            EXPECT_NEAR(world.foot().x, 20.0f, 1e-3f) << degrees << " degrees";
-        } else {
-            EXPECT_LT(world.foot().x, 2.0f) << degrees << " degrees";
-            EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f) << degrees << " degrees";
-        }
-    }
-
-    // Standing on a slope too steep to climb, the capsule does not slide down it either, and
-    // walks down it.
-    MeshBuilder steep;
-    steep.ramp(60.0f, 2.0f, top);
-    TestWorld world(glm::vec3(2.0f + top / std::tan(glm::radians(60.0f)) + 1.0f, top, 0));
-    world.add(steep);
-    world.walk(glm::vec3(-10, 0, 0), 120);
-    EXPECT_LT(world.foot().x, 1.0f);
-    EXPECT_NEAR(world.foot().y, 0.0f, 1e-3f);
-}
-
-TEST(Controller, DoesNotTunnelThroughAThinWall) {
+    expectWithin(walkOver(box({3, 0, -50}, {4, 10, 50}), {0, 0, 0}, {diagonal, 0, diagonal}, 90),
+                 {2.44f, -1e-3f, 1.5f * diagonal - 0.02f}, {2.5f, 1e-3f, 1.5f * diagonal + 0.02f});
+    // A wall without thickness holds at any speed, from either side.
     for (const float speed : {10.0f, 300.0f, 3000.0f}) {
-        MeshBuilder wall; // one quad, no thickness
-        wall.quad({3, 0, -5}, {3, 10, -5}, {3, 10, 5}, {3, 0, 5});
-        TestWorld world;
-        world.add(wall);
-        world.walk(glm::vec3(speed, 0, 0), 120);
-        EXPECT_LT(world.foot().x, 3.0f - kRadius) << "speed " << speed;
-        EXPECT_GT(world.foot().x, 3.0f - kRadius - 0.06f) << "speed " << speed;
-
-        // And from the other side.
-        world.player->controller->setFootPosition(glm::dvec3(6, 0, 0));
-        world.walk(glm::vec3(-speed, 0, 0), 120);
-        EXPECT_GT(world.foot().x, 3.0f + kRadius) << "speed " << speed;
+        for (const float side : {-1.0f, 1.0f}) {
+            CollisionMesh* wall =
+                addQuad(new CollisionMesh(), {3, 0, -5}, {3, 10, -5}, {3, 10, 5}, {3, 0, 5});
+            const float stop = side < 0 ? 2.44f : 3.5f; // the radius and the contact offset off
+            expectStopped(walkOver(wall, {3 + 3 * side, 0, 0}, {-side * speed, 0, 0}, 120), stop,
+                          stop + 0.06f);
+        }
     }
+    // Started 0.2 inside a block, it is pushed out to the contact offset.
+    expectStopped(walkOver(box({-1, 0, -1}, {1, 2, 1}), {1.3f, 0, 0}, {0, 0, 0}, 1), 1.5f, 1.56f);
 }
 
-TEST(Controller, IsPushedOutOfGeometryItStartsIn) {
-    MeshBuilder block;
-    block.box({-1, 0, -1}, {1, 2, 1});
-    TestWorld world(glm::vec3(1.3f, 0, 0)); // the capsule's side is 0.2 inside the block
-    world.add(block);
-    world.walk(kNoWalk, 1);
-    EXPECT_GE(world.foot().x, 1.0f + kRadius);
-    EXPECT_NEAR(world.foot().z, 0.0f, 1e-3f);
-    // From there it walks away and back as usual, stopping short of the block.
-    world.walk(glm::vec3(10, 0, 0), 30);
-    world.walk(glm::vec3(-10, 0, 0), 60);
-    EXPECT_GT(world.foot().x, 1.0f + kRadius);
-    EXPECT_LT(world.foot().x, 1.0f + kRadius + 0.06f);
+TEST(Controller, ClimbsOnlyWhatTheStepOffsetAndTheSlopeLimitAllow) {
+    const auto step = [](float height) { return box({2, 0, -5}, {30, height, 5}); };
+    // From x = 2 on; what is climbed carries the foot to x = 20 on top.
+    const struct {
+        CollisionMesh* level;
+        float top; // 0 where the capsule stays at the foot of it
+    } climbs[] = {{step(0.10f), 0.10f}, {step(0.25f), 0.25f}, {step(0.26f), 0}, {step(0.6f), 0},
+                  {ramp(20), 3},        {ramp(44), 3},        {ramp(46), 0},    {ramp(60), 0}};
+    for (const auto& c : climbs) {
+        SCOPED_TRACE(&c - climbs);
+        const glm::vec3 foot = walkOver(c.level, {0, 0, 0}, {10, 0, 0}, 120);
+        if (c.top > 0) {
+            expectNear(foot, {20, c.top, 0});
+        } else {
+            expectStopped(foot, 1.4f, 2.0f);
+        }
+    }
+    // Too steep to climb is not too steep to walk down, and nothing slides down it unwalked.
+    const float plateau = 2.0f + 3.0f / std::tan(glm::radians(60.0f)) + 1.0f;
+    expectNear(walkOver(ramp(60), {plateau, 3, 0}, {0, 0, 0}, 60), {plateau, 3, 0});
+    expectStopped(walkOver(ramp(60), {plateau, 3, 0}, {-10, 0, 0}, 120), -20, 1);
+}
+
+TEST(Controller, SteersWhereThePlayerLooksAndStepsAtMostOncePerCall) {
+    gameState().skipFirstPitch = true;
+    TestWorld world;
+    CCT& player = *world.player;
+    const auto steered = [&player](float yaw, float pitch, MoveKey key) {
+        player.steer(LookAngles{yaw, pitch}, key);
+        return glm::vec3(player.velocity);
+    };
+    // The first reading of the cursor is no look up or down.
+    expectNear(steered(0, 60, MoveKey::Forward), {0, 0, -10});
+    expectNear(steered(0, 60, MoveKey::Forward), {0, 0, -5});
+    // Turned right by a quarter, forward is +x and right is +z; pitch slows W and S only.
+    expectNear(steered(90, 0, MoveKey::Right), {0, 0, 10});
+    expectNear(steered(90, 0, MoveKey::None), {0, 0, 0});
+    expectNear(steered(90, -70, MoveKey::Back), {-10 * std::cos(glm::radians(70.0f)), 0, 0});
+    expectNear(steered(90, 84, MoveKey::Left), {0, 0, -10});
+
+    // Below one step: time is owed, nothing moves, the view stays.
+    player.steer(LookAngles{40, 20}, MoveKey::Forward);
+    const glm::vec3 stride = glm::vec3(player.velocity) * kStepTime;
+    const glm::mat4 view = player.camera->view;
+    world.frame(0.01f);
+    EXPECT_EQ(world.physX.accumulator, 0.01f);
+    expectNear(world.foot(), glm::vec3(0), 1e-6f);
+    EXPECT_EQ(player.camera->view, view);
+    // 0.05 more pays for one step and keeps the rest; the eye follows, 5 above the foot.
+    world.frame(0.05f);
+    EXPECT_EQ(world.physX.accumulator, (0.01f + 0.05f) - kStepTime);
+    expectNear(world.foot(), stride, 1e-5f);
+    const glm::vec3 eye = world.foot() + glm::vec3(0, 5, 0);
+    EXPECT_EQ(glm::vec3(player.camera->position), eye);
+    EXPECT_EQ(player.camera->view,
+              lookRotation(LookAngles{40, 20}) * glm::translate(glm::mat4(1.0f), -eye));
+    // A long frame still runs a single step.
+    world.frame(1.0f);
+    expectNear(world.foot(), 2.0f * stride, 1e-5f);
+    EXPECT_NEAR(world.physX.accumulator, 1.06f - 2 * kStepTime, 1e-6f);
+}
+
+TEST(Triggers, EveryTouchFoundOrLostIsReportedOnceLossesFirst) {
+    TriggerWorld world;
+    world.addSphere("first", {5, 1, 0});
+    world.addSphere("second", {5.5f, 1, 0});
+    btCollisionObject* third = world.addSphere("third", {-10, 0.5f, 0});
+    btCollisionObject* far = world.addSphere("far", {50, 1, 0});
+    world.walk(glm::vec3(10, 0, 0), 90);
+    EXPECT_EQ(std::exchange(world.log, {}),
+              (Log{"first in", "second in", "first out", "second out"}));
+    EXPECT_NEAR(world.foot().x, 15.0f, 1e-3f); // triggers do not block
+    EXPECT_EQ(world.standAt(5.25f), (Log{"first in", "second in"}));
+    // The probe is the capsule at 0.8 its size, radius 0.4 with its lower centre 1.05 up: a
+    // sphere at 0.5 is reached within sqrt(1.4^2 - 0.55^2) = 1.287 of it.
+    EXPECT_EQ(world.standAt(-10 + 1.267f), (Log{"first out", "second out", "third in"}));
+    EXPECT_EQ(world.standAt(-10 - 1.267f), Log{});
+    EXPECT_EQ(world.standAt(-10 - 1.307f), Log{"third out"});
+    EXPECT_EQ(world.standAt(-10 + 1.307f), Log{});
+    EXPECT_EQ(world.standAt(-10), Log{"third in"});
+
+    // Taken at the next call, even one too short for a step: the one the player stands in
+    // reports the loss, the other goes quietly, and neither is found again.
+    for (btCollisionObject* taken : {third, far}) {
+        gameState().pendingActorRemoval = taken;
+        world.frame(0.001f);
+        EXPECT_EQ(gameState().pendingActorRemoval, nullptr);
+    }
+    EXPECT_EQ(world.physX.accumulator, 0.002f);
+    EXPECT_EQ(std::exchange(world.log, {}), Log{"third out"});
+    EXPECT_EQ(world.standAt(-10), Log{});
+    EXPECT_EQ(world.standAt(50), Log{});
 }

@@ -1,19 +1,21 @@
-// The physics factory on model files written here: the drug layout and its random draws, the
-// trigger shapes, the table, and the whole build into a Scene.
+// The physics factory on files written here: the level's collision mesh, the drugs and their
+// random draws, the trigger shapes, and the placements' decomposition.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <set>
+#include <tuple>
 
 #include <btBulletCollisionCommon.h>
+#define GLM_ENABLE_EXPERIMENTAL
 #include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtx/matrix_decompose.hpp>
 
 #include "PhysicsWorlds.h"
 #include "app/GameState.h"
 #include "assets/MeshLoader.h"
-#include "assets/Scene.h"
 #include "gameplay/Camera.h"
-#include "physics/CCT.h"
-#include "physics/CharacterController.h"
 #include "physics/Drugs.h"
 #include "support/Fatal.h"
 #include "support/GlContext.h"
@@ -21,17 +23,9 @@
 
 namespace {
 
-std::vector<glm::mat4> rowOfPlacements(int count) {
-    std::vector<glm::mat4> placements;
-    for (int i = 0; i < count; ++i) {
-        placements.push_back(glm::translate(glm::mat4(1.0f), glm::vec3(4.0f * i, 1.0f, -3.0f)));
-    }
-    return placements;
-}
+// Name, icon, life bonus and kind of every drug of a fresh world drawn with the seed.
+using Layout = std::vector<std::tuple<std::string, std::string, int, bool>>;
 
-using Layout = std::vector<std::pair<std::string, int>>; // name and life bonus per drug
-
-// The drugs of a fresh world drawn with the seed.
 Layout drawLayout(unsigned seed, const std::string& file) {
     PhysX physX;
     PhysXFactory factory(physX, 800, 600);
@@ -39,16 +33,11 @@ Layout drawLayout(unsigned seed, const std::string& file) {
     DrugSet* set = factory.createDrugs(file);
     Layout layout;
     for (const Drug* drug : set->drugs) {
-        layout.emplace_back(drug->name, drug->lifeBonus);
+        layout.emplace_back(drug->name, drug->textureName, drug->lifeBonus, drug->isMedicine);
     }
     releaseModel(set->model);
     delete set;
     return layout;
-}
-
-glm::vec3 origin(const btCollisionObject* object) {
-    const btVector3& o = object->getWorldTransform().getOrigin();
-    return glm::vec3(o.x(), o.y(), o.z());
 }
 
 class Factory : public testing::Test {
@@ -59,161 +48,153 @@ class Factory : public testing::Test {
     void writeMesh(const std::string& name, const std::string& content) {
         sandbox.write("Resources/Meshes/" + name, content);
     }
+    void TearDown() override { EXPECT_TRUE(context.takeErrors().empty()); }
 };
+
+const std::string kFolder = "../Resources/Meshes/";
+
+// Where a player dropped at (x, 3, z) comes to stand.
+float standingHeight(TestWorld& world, float x, float z) {
+    world.placeFoot(glm::vec3(x, 3, z));
+    world.walk(glm::vec3(0), 40);
+    return world.foot().y;
+}
 
 } // namespace
 
-TEST_F(Factory, AFixedSeedGivesTheSameLayoutAndAnotherSeedAnother) {
-    writeMesh("drugs.dae", placementsDae(rowOfPlacements(12)));
-    const Layout first = drawLayout(1234, "drugs.dae");
-    EXPECT_EQ(drawLayout(1234, "drugs.dae"), first);
-    EXPECT_NE(drawLayout(98765, "drugs.dae"), first);
-}
-
-TEST_F(Factory, ThreePlacementsAreThreeMedicinesCountingDown) {
-    writeMesh("three.dae", placementsDae(rowOfPlacements(3)));
-    PhysX physX;
-    PhysXFactory factory(physX, 800, 600);
-    DrugSet* set = factory.createDrugs("three.dae");
-    ASSERT_EQ(set->drugs.size(), 3u);
-    const char* names[] = {"Medicine2", "Medicine1", "Medicine0"};
-    const char* icons[] = {"bottle.png", "pills.png", "shot2.png"};
-    for (int i = 0; i < 3; ++i) {
-        const Drug* drug = set->drugs[i];
-        EXPECT_EQ(drug->name, names[i]);
-        EXPECT_EQ(drug->textureName, icons[i]);
-        EXPECT_TRUE(drug->isMedicine);
-        EXPECT_EQ(drug->lifeBonus, 0);
-        EXPECT_FALSE(drug->inside || drug->collected);
-        // In placement order, each trigger at its placement.
-        EXPECT_EQ(drug->transform, rowOfPlacements(3)[i]);
-        EXPECT_EQ(origin(drug->actor), glm::vec3(4.0f * i, 1.0f, -3.0f));
-    }
-    EXPECT_EQ(set->transforms.size(), 3u);
-    releaseModel(set->model);
-    delete set;
-}
-
-TEST_F(Factory, SedativesKeepTheirPlacementNumberAndABonusBelowTwenty) {
-    const int count = 9;
-    writeMesh("drugs.dae", placementsDae(rowOfPlacements(count)));
-    int bonusSum = 0;
+TEST_F(Factory, ThreeMedicinesCountDownInPlacementOrderAndSedativesDrawTheirBonus) {
+    writeMesh("drugs.dae", placementsDae(std::vector<glm::mat4>(9, glm::mat4(1.0f))));
+    writeMesh("two.dae", placementsDae(std::vector<glm::mat4>(2, glm::mat4(1.0f))));
+    std::set<Layout> layouts;
+    std::set<int> bonuses;
     for (unsigned seed = 1; seed <= 20; ++seed) {
         const Layout layout = drawLayout(seed, "drugs.dae");
-        ASSERT_EQ(layout.size(), size_t(count));
-        std::vector<std::string> medicines;
-        for (int i = 0; i < count; ++i) {
-            const auto& [name, bonus] = layout[i];
-            if (name.rfind("Medicine", 0) == 0) {
-                medicines.push_back(name);
+        EXPECT_EQ(drawLayout(seed, "drugs.dae"), layout);
+        ASSERT_EQ(layout.size(), 9u);
+        layouts.insert(layout);
+        std::string medicines;
+        for (int i = 0; i < 9; ++i) {
+            const auto& [name, icon, bonus, isMedicine] = layout[i];
+            if (isMedicine) {
+                medicines += name + " " + icon + " ";
                 EXPECT_EQ(bonus, 0);
             } else {
-                EXPECT_EQ(name, "Sedative" + std::to_string(i));
+                EXPECT_EQ(name + icon, "Sedative" + std::to_string(i));
                 EXPECT_TRUE(bonus >= 0 && bonus < 20) << bonus;
-                bonusSum += bonus;
+                bonuses.insert(bonus);
             }
         }
-        EXPECT_EQ(medicines, (std::vector<std::string>{"Medicine2", "Medicine1", "Medicine0"}));
+        EXPECT_EQ(medicines, "Medicine2 bottle.png Medicine1 pills.png Medicine0 shot2.png ");
     }
-    // 120 draws from 0..19 are not all zero.
-    EXPECT_GT(bonusSum, 0);
+    EXPECT_GT(layouts.size(), 1u);
+    EXPECT_EQ(bonuses.size(), 20u); // every bonus of 0..19 drawn
+    EXPECT_FATAL(drawLayout(1, "two.dae"), "NOT ENOUGH DRUG PLACEMENTS IN two.dae\n");
 }
 
-TEST_F(Factory, DrugSpheresIgnoreScaleAndTheTableBoxIsItsScale) {
-    const glm::mat4 turned = glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(0, 1, 0));
-    writeMesh("drugs.dae",
-              placementsDae({glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(10, 1, 0)),
-                                        glm::vec3(3.0f)),
-                             glm::scale(turned, glm::vec3(0.25f)), glm::mat4(1.0f)}));
-    writeMesh(
-        "table.dae",
-        placementsDae({glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(-10, 0.5f, 4)) * turned,
-                                  glm::vec3(2.0f, 0.5f, 1.5f)),
-                       glm::mat4(1.0f)}));
-    PhysX physX;
-    PhysXFactory factory(physX, 800, 600);
-    DrugSet* set = factory.createDrugs("drugs.dae");
-    for (const Drug* drug : set->drugs) {
-        const auto* sphere = static_cast<const btSphereShape*>(drug->actor->getCollisionShape());
-        EXPECT_EQ(sphere->getRadius(), 1.0f);
-        EXPECT_FALSE(drug->actor->hasContactResponse());
-    }
-    EXPECT_EQ(origin(set->drugs[0]->actor), glm::vec3(10, 1, 0));
-
-    Laboratory* laboratory = factory.createLaboratory("table.dae");
-    EXPECT_EQ(laboratory->name, "Labor");
-    EXPECT_FALSE(laboratory->actor->hasContactResponse());
-    const auto* box = static_cast<const btBoxShape*>(laboratory->actor->getCollisionShape());
-    const btVector3 half = box->getHalfExtentsWithMargin();
-    EXPECT_NEAR(half.x(), 2.0f, 1e-5f);
-    EXPECT_NEAR(half.y(), 0.5f, 1e-5f);
-    EXPECT_NEAR(half.z(), 1.5f, 1e-5f);
-    EXPECT_EQ(origin(laboratory->actor), glm::vec3(-10, 0.5f, 4));
-    // Turned with its placement: the box's x axis now runs along -z.
-    const btVector3 xAxis = laboratory->actor->getWorldTransform().getBasis().getColumn(0);
-    EXPECT_NEAR(xAxis.z(), -1.0f, 1e-5f);
-
-    releaseModel(set->model);
-    delete set;
-    releaseModel(laboratory->model);
-}
-
-TEST_F(Factory, BuildFillsTheSceneAndTheTriggerRegistry) {
-    writeMesh("collision.obj", "o floor\n"
-                               "v -30 1 -30\nv 30 1 -30\nv 30 1 30\nv -30 1 30\n"
-                               "f 1 2 3 4\n");
-    writeMesh("drugs3.dae", placementsDae(rowOfPlacements(6)));
+TEST_F(Factory, BuildPosesEveryTriggerByItsPlacement) {
+    writeMesh("collision.obj", "o floor\nv 0 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n");
+    // A quarter turn about y, written out so that the file keeps it exactly: x runs along -z.
+    const glm::mat4 turned({0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 1});
+    const std::vector<glm::mat4> drugs = {
+        glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(10, 1, 0)), glm::vec3(3.0f)),
+        glm::scale(turned, glm::vec3(0.25f)), glm::mat4(1.0f)};
+    writeMesh("drugs3.dae", placementsDae(drugs));
+    const glm::mat4 at = glm::translate(glm::mat4(1.0f), glm::vec3(-10, 0.5f, 4)) * turned;
     writeMesh("Mixtable.dae",
-              placementsDae({glm::translate(glm::mat4(1.0f), glm::vec3(0, 2, -15))}));
+              placementsDae({glm::scale(at, glm::vec3(2.0f, 0.5f, 1.5f)), glm::mat4(1.0f)}));
     TextureTable& textures = gameState().textureTable;
-    textures.clear();
-    textures["bottle.png"] = 11;
-    textures["shot2.png"] = 12; // no "pills.png": that Medicine shows no icon
-
+    textures = {{"bottle.png", 11}, {"shot2.png", 12}}; // no "pills.png": Medicine1 shows none
     PhysX physX;
     Scene scene;
-    PhysXFactory factory(physX, 800, 600);
-    srand(5);
-    factory.build(physX, scene);
+    PhysXFactory(physX, 800, 600).build(physX, scene);
 
+    // One drug per placement, a sphere of radius 1 whatever the placement's scale; the
+    // Medicines' icons come from the texture table.
     ASSERT_NE(scene.drugs, nullptr);
-    EXPECT_EQ(scene.drugs->drugs.size(), 6u);
-    EXPECT_EQ(physX.triggers.size(), 7u);
-    for (Drug* drug : scene.drugs->drugs) {
-        EXPECT_EQ(physX.triggers.at(drug->name), drug);
-        if (drug->name == "Medicine2") {
-            EXPECT_EQ(drug->texture, 11u);
-        } else if (drug->name == "Medicine0") {
-            EXPECT_EQ(drug->texture, 12u);
-        } else {
-            EXPECT_EQ(drug->texture, 0u) << drug->name;
-        }
+    ASSERT_EQ(scene.drugs->drugs.size(), 3u);
+    EXPECT_EQ(scene.drugs->transforms, drugs);
+    const GlName icons[] = {11, 0, 12};
+    for (int i = 0; i < 3; ++i) {
+        const Drug* drug = scene.drugs->drugs[i];
+        EXPECT_EQ(drug->texture, icons[i]) << drug->name;
+        EXPECT_EQ(static_cast<const btSphereShape*>(drug->actor->getCollisionShape())->getRadius(),
+                  1.0f);
     }
-    ASSERT_NE(physX.laboratory, nullptr);
-    EXPECT_EQ(physX.triggers.at("Labor"), physX.laboratory);
-    ASSERT_EQ(scene.models.size(), 1u);
-    EXPECT_EQ(scene.models.back(), physX.laboratory->model);
-    EXPECT_EQ(scene.player, physX.player);
-
-    // The player starts with its centre at (0, 5, 0), eye 5 above its foot, and lands on the
-    // level's floor at 1.
-    ASSERT_NE(physX.player, nullptr);
-    EXPECT_EQ(physX.player->controller->getPosition(), glm::dvec3(0, 5, 0));
-    EXPECT_NEAR(physX.player->camera->position.y, 5.0f - 3.05f + 5.0f, 1e-5f);
+    EXPECT_TRUE(scene.drugs->drugs[0]->actor->getWorldTransform().getOrigin() ==
+                btVector3(10, 1, 0));
+    // The table's box is as large as its placement's scale, and turned with it.
+    const btCollisionObject* table = physX.laboratory->actor;
+    const btVector3 half =
+        static_cast<const btBoxShape*>(table->getCollisionShape())->getHalfExtentsWithMargin();
+    EXPECT_NEAR((half - btVector3(2, 0.5f, 1.5f)).length(), 0.0f, 1e-5f);
+    EXPECT_TRUE(table->getWorldTransform().getOrigin() == btVector3(-10, 0.5f, 4));
+    EXPECT_NEAR(table->getWorldTransform().getBasis().getColumn(0).z(), -1.0f, 1e-5f);
     EXPECT_EQ(physX.player->camera->aspect, 800.0f / 600.0f);
-    for (int i = 0; i < 30; ++i) {
-        float frameTime = kStepTime;
-        physX.step(frameTime);
-    }
-    EXPECT_NEAR(physX.player->controller->getFootPosition().y, 1.0, 1e-3);
-    EXPECT_TRUE(context.takeErrors().empty());
     releaseScene(scene);
     textures.clear();
 }
 
-TEST_F(Factory, TooFewDrugPlacementsStopWithAMessage) {
-    writeMesh("drugs3.dae", placementsDae(rowOfPlacements(2)));
-    PhysX physX;
-    PhysXFactory factory(physX, 800, 600);
-    EXPECT_FATAL(factory.createDrugs("drugs3.dae"), "NOT ENOUGH DRUG PLACEMENTS IN drugs3.dae\n");
+TEST(Decompose, AgreesWithGlmOnPlacementsAndLeavesZerosForSingularOnes) {
+    for (int i = 0; i < 64; ++i) {
+        glm::mat4 m = glm::translate(glm::mat4(1.0f), glm::vec3(i, -4, 20)) *
+                      glm::rotate(glm::mat4(1.0f), 0.4f * i, glm::vec3(1, i % 3, -1)) *
+                      glm::scale(glm::mat4(1.0f), glm::vec3(0.5f + i % 5, 2, 3));
+        m[1] += i & 1 ? 0.3f * m[0] : glm::vec4(0.0f); // sheared
+        m[2] *= i & 2 ? -1.0f : 1.0f;                  // mirrored
+        m *= i & 4 ? 2.0f : 1.0f;                      // [3][3] is not one
+        glm::vec3 scale, translation, skew;
+        glm::quat rotation;
+        glm::vec4 perspective;
+        ASSERT_TRUE(glm::decompose(m, scale, rotation, translation, skew, perspective));
+        const Decomposition ours = decomposeTransform(m);
+        EXPECT_NEAR(glm::length(ours.scale - scale), 0.0f, 1e-4f * glm::length(scale)) << i;
+        EXPECT_NEAR(glm::length(ours.translation - translation), 0.0f, 2e-4f) << i;
+        // q and -q are the same turn.
+        EXPECT_NEAR(std::fabs(glm::dot(ours.rotation, rotation)), 1.0f, 1e-4f) << i;
+    }
+    // Without a w to divide by, and flat.
+    for (const glm::mat4& m :
+         {glm::mat4(0.0f), glm::mat4({2, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 1, 0}, {5, 6, 7, 1})}) {
+        const Decomposition d = decomposeTransform(m);
+        EXPECT_TRUE(d.scale == glm::vec3(0) && d.translation == glm::vec3(0) &&
+                    d.rotation == glm::quat(1, 0, 0, 0));
+    }
+}
+
+TEST_F(Factory, CollisionPolygonsCountWholeAndOnlyTheFirstChildsStoredVertices) {
+    // A pentagon at height 2; a second object at 3 is not the level.
+    writeMesh("collision.obj", "o level\n"
+                               "v 20 2 -5\nv 30 2 -5\nv 32 2 3\nv 25 2 8\n"
+                               "v 18 2 3\nf 1 2 3 4 5\n"
+                               "o other\n"
+                               "v 40 3 -10\nv 60 3 -10\nv 60 3 10\nf 6 7 8\n");
+    TestWorld world;
+    world.factory.cookLevel(kFolder, "collision.obj");
+    // One place on each triangle of the fan, then beside the pentagon and on the other object.
+    for (const glm::vec3& e : {glm::vec3(29, -3, 2), glm::vec3(25, 6, 2), glm::vec3(20, 2, 2),
+                               glm::vec3(15, 0, 0), glm::vec3(55, -5, 0)}) {
+        EXPECT_NEAR(standingHeight(world, e.x, e.y), e.z, 1e-3f) << e.x << ' ' << e.y;
+    }
+
+    // The node lifts its floor by 100; collision takes the vertices as stored.
+    writeMesh("moved.dae", placementsDae({glm::translate(glm::mat4(1.0f), glm::vec3(0, 100, 0))}));
+    TestWorld moved;
+    moved.factory.cookLevel(kFolder, "moved.dae");
+    EXPECT_NEAR(standingHeight(moved, 0, 0), 1.0f, 1e-3f);
+}
+
+TEST_F(Factory, UnreadableOrUncookableCollisionFilesStopTheGame) {
+    writeMesh("garbage.obj", "this is no model\n\x01\x02");
+    writeMesh("nomesh.dae", placementsDae({glm::mat4(1.0f), glm::mat4(1.0f)}, false));
+    writeMesh("lines.obj", "o wire\nv 0 0 0\nv 1 0 0\nv 1 1 0\nl 1 2 3\n");
+    for (const std::string name : {"collision.obj", "garbage.obj", "nomesh.dae"}) {
+        EXPECT_FATAL(loadCollisionMesh(kFolder, name),
+                     "FEHLER BEIM LADEN DER MESH " + kFolder + name + "\n");
+    }
+    TestWorld world;
+    EXPECT_FATAL(world.factory.cookLevel(kFolder, "lines.obj"), "TM COOKING FAILED\n");
+    CollisionMesh* outside = box({0, 0, 0}, {1, 1, 1});
+    outside->indices[2] = outside->vertexCount;
+    EXPECT_FATAL(cookCollisionMesh(world.physX, outside), "TM COOKING FAILED\n");
+    releaseCollisionMesh(outside); // the cooking above ran in a child process
 }
