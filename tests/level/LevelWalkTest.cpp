@@ -91,8 +91,8 @@ TEST(LevelWalk, FromTheSpawnThePlayerWalksIntoEveryDrugTheTableAndThePond) {
         }
         atTable = atTable || world.physX.laboratory->inside;
     };
-    // Every drug in placement order, then the table, each from where the last walk ended; any
-    // three drugs on the way take no longer. Last, down into the middle of the pond.
+    // Every drug in placement order, then the table, each from where the last walk ended; last,
+    // down into the middle of the pond.
     std::vector<glm::vec3> goals;
     for (const Drug* drug : drugs) {
         goals.push_back(glm::vec3(drug->transform[3]));
@@ -116,6 +116,8 @@ TEST(LevelWalk, FromTheSpawnThePlayerWalksIntoEveryDrugTheTableAndThePond) {
         seconds += i <= drugs.size() ? taken : 0.0f;
     }
     EXPECT_TRUE(atTable) << "walked to the table without entering its box";
-    EXPECT_LT(seconds, 90.0f);
+    // The game's life lasts 100 s; whichever three drugs chance makes the medicines lie on this
+    // tour in its order, so collecting them takes no longer.
+    EXPECT_LT(seconds, 60.0f);
     EXPECT_LT(world.foot().y, water.lo.y - 1.5f) << "the basin is too shallow to read as a pond";
 }
