@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 jobs=$(nproc)
-xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24")
+xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
