@@ -18,6 +18,7 @@
 #include "gameplay/FreeCamera.h"
 #include "physics/Drugs.h"
 #include "support/Fatal.h"
+#include "support/GameProcess.h"
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
 #include "tools/levelgen/ModelFile.h"
@@ -209,6 +210,43 @@ TEST_F(MeshImport, FilesWithoutNormalsTextureCoordinatesOrChildrenAreDrawnAsThey
         EXPECT_THAT(model->instances, ElementsAre(expected.placement));
         releaseModel(model);
     }
+}
+
+TEST(LevelCheck, ListsEveryFileTheGameLoadsAndWhyItWouldRefuseOne) {
+    Sandbox sandbox;
+    const std::string meshes = "Resources/Meshes/";
+    sandbox.write("Resources/Textures/Textures", "stone.png\n");
+    sandbox.write(meshes + "Meshes", "good.dae\nlines.obj\n");
+    sandbox.write(meshes + "good.dae", dae({kIdentity, kIdentity}, "stone.png"));
+    sandbox.write(meshes + "lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n");
+    for (const char* name :
+         {"test.dae", "npcHead.dae", "rotfaces.dae", "drugs3.dae", "Mixtable.dae"}) {
+        sandbox.write(meshes + name, dae({kIdentity}));
+    }
+    for (const char* name : {"waterplane.obj", "collision.obj"}) {
+        sandbox.write(meshes + name, "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 4 3\n");
+    }
+    std::string output;
+    EXPECT_EQ(
+        runCommand(std::string(MORBANE_LEVELCHECK) + " " + sandbox.path("Resources"), &output), 1);
+    // Column padding aside.
+    for (size_t at = output.find("  "); at != std::string::npos; at = output.find("  ", at)) {
+        output.erase(at, 1);
+    }
+    const std::string untextured =
+        " texture rock.png (not in the texture list: drawn untextured)\n";
+    const std::string one = " 3 vertices 1 triangles 1 placements" + untextured;
+    EXPECT_EQ(output,
+              "good.dae 3 vertices 1 triangles 2 placements texture stone.png\n"
+              "lines.obj REFUSED: the mesh has no triangle, only points or lines or nothing\n"
+              "waterplane.obj 4 vertices 2 triangles 1 placements\n"
+              "test.dae" +
+                  one + "npcHead.dae" + one + "rotfaces.dae" + one + "drugs3.dae" + one +
+                  "drugs3.dae REFUSED: fewer than three placements, one for each medicine\n"
+                  "Mixtable.dae" +
+                  one +
+                  "collision.obj 4 vertices 2 triangles raw coordinates, not drawn\n"
+                  "9 files, 2 refused\n");
 }
 
 // Back faces culled, additive blending: blue counts how often a pixel is covered (64 each
