@@ -12,8 +12,10 @@ struct GameProcess {
     size_t searchFrom = 0;
     int exitStatus = -1;
 
-    // Starts the game in the working directory with standard input from /dev/null.
-    GameProcess(const std::vector<std::string>& arguments, const std::string& workDirectory);
+    // Starts the game (or another program that becomes it, such as its installed launcher) in
+    // the working directory with standard input from /dev/null.
+    GameProcess(const std::vector<std::string>& arguments, const std::string& workDirectory,
+                const std::string& binary = MORBANE_BINARY);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
