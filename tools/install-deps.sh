@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     libgl1-mesa-dri libglx-mesa0
     xvfb xauth xdotool x11-utils
+    dpkg-dev file
 )
 
 missing=()
