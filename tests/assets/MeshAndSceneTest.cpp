@@ -146,7 +146,6 @@ TEST_F(MeshImport, FilesWithoutNormalsTextureCoordinatesOrChildrenAreDrawnAsThey
     // Two faces of different size round a shared edge; OBJ splits every corner into a vertex.
     writeMesh("bare.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 2\nvt 0.25 0.75\n"
                           "f 1/1 2/1 3/1\nf 1/1 4/1 2/1\n");
-    writeMesh("nouvs.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 1 0 0\nf 1//1 2//1 3//1\n");
     writeMesh("root.ply", std::string(kTrianglePly) + "3 0 2 1\n");
     writeMesh("zero.stl", "solid z\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\n"
                           "vertex 0 0 1\nvertex 0 1 0\nendloop\nendfacet\nendsolid z\n");
@@ -183,7 +182,6 @@ TEST_F(MeshImport, FilesWithoutNormalsTextureCoordinatesOrChildrenAreDrawnAsThey
          {shared, shared, {0, 0, 1}, shared, {0, 1, 0}, shared},
          {0.25f, 0.75f},
          kIdentity},
-        {"nouvs.obj", {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}}, {0, 0}, kIdentity},
         {"root.ply", {{0, 0, -1}, {0, 0, -1}, {0, 0, -1}}, {0, 0}, kIdentity},
         {"zero.stl", {{-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}}, {0, 0}, kIdentity},
         {"bare.dae",
