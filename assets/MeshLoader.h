@@ -52,7 +52,7 @@ std::vector<glm::vec3> smoothNormals(const std::vector<glm::vec3>& positions,
                                      const std::vector<uint32_t>& indices);
 
 // Imports folder + name into the shared loader's lists without touching GL. Empty on success,
-// else the reason the file cannot be drawn; the lists are then unspecified.
+// else the reason the file cannot be drawn; the lists then hold whatever was read so far.
 std::string tryImportModel(const std::string& name);
 
 // tryImportModel, fatal with "FEHLER BEIM LADEN DER MESH " + path when the file is refused.
