@@ -10,6 +10,7 @@
 #include "assets/MeshLoader.h"
 #include "assets/Scene.h"
 #include "assets/Textures.h"
+#include "audio/Audio.h"
 #include "gameplay/Updater.h"
 #include "physics/PhysX.h"
 #include "physics/PhysXFactory.h"
@@ -44,9 +45,12 @@ Game::Game(const Window& theWindow, std::optional<unsigned> layoutSeed)
     }
     logOk();
     physXFactory->build(*physics, *scene);
+    audio = createAudio(); // no label: sound reports only what fails
 }
 
 Game::~Game() {
+    releaseAudio(audio);
+    audio = nullptr;
     logLabel("GAME");
     delete factory;
     factory = nullptr;
@@ -79,6 +83,7 @@ void Game::frame(float& frameTime) {
         updater->update(*scene, frameTime);
     }
     renderer->render(*scene);
+    updateAudio(*audio, *scene, frameTime);
     printStatus(frameTime);
 }
 
