@@ -106,6 +106,7 @@ Samples moan() {
     Samples out = silence(2.2f);
     Biquad first = bandPass(480.0f, 4.0f);
     Biquad second = bandPass(850.0f, 5.0f);
+    Biquad breath = bandPass(650.0f, 1.0f);
     float phase = 0.0f;
     float vibrato = 0.0f;
     for (size_t i = 0; i < out.size(); ++i) {
@@ -115,7 +116,7 @@ Samples moan() {
         phase -= std::floor(phase);
         const float saw = 2.0f * phase - 1.0f;
         const float voice = first.run(saw) + 0.6f * second.run(saw);
-        out[i] = gate(t, 0.0f, 2.2f, 0.7f) * (voice + 0.05f * noiseAt(int32_t(i), 31u));
+        out[i] = gate(t, 0.0f, 2.2f, 0.7f) * (voice + 0.03f * breath.run(noiseAt(int32_t(i), 31u)));
     }
     normalise(out, 0.8f);
     return out;
