@@ -192,6 +192,8 @@ TEST(Audio, TheApparitionsWhisperCirclesTheListener) {
         rightmost = std::max(rightmost, balance);
         ++windows;
     }
+    std::cout << "balance from " << leftmost << " to " << rightmost << ", on the right side in "
+              << agree / windows << " of the windows\n";
     ASSERT_GT(windows, 100);
     EXPECT_GT(agree / windows, 0.9);
     EXPECT_LT(leftmost, -0.3);
