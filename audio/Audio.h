@@ -62,6 +62,7 @@ struct Hearing {
     bool pondPlaying = false;
     bool whispering = false;
     glm::vec3 foot = glm::vec3(0.0f);
+    bool walking = false;   // on the ground and moving, or between two physics steps of that
     float stepTimer = 0.0f; // seconds walked towards the next step
     float stillTime = 0.0f; // seconds without moving
     unsigned stepCount = 0;

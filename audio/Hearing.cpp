@@ -122,16 +122,15 @@ void hearSteps(Audio& audio, const Scene& scene, const GameState& state, float f
     const glm::vec3 foot = glm::vec3(controller.getFootPosition());
     const float moved = glm::length(glm::vec2(foot.x - hearing.foot.x, foot.z - hearing.foot.z));
     hearing.foot = foot;
-    if (moved == 0.0f) {
+    if (moved > 0.0f) {
+        hearing.stillTime = 0.0f;
+        hearing.walking = moved <= kTeleport && onGround(controller);
+    } else {
         // Physics steps at 60 Hz, so a faster frame may see no move in the middle of a walk.
         hearing.stillTime += frameTime;
-        if (hearing.stillTime > kStandStill) {
-            hearing.stepTimer = kStepInterval - kFirstStep;
-        }
-        return;
+        hearing.walking = hearing.walking && hearing.stillTime <= kStandStill;
     }
-    hearing.stillTime = 0.0f;
-    if (state.gameOver || moved > kTeleport || !onGround(controller)) {
+    if (state.gameOver || !hearing.walking) {
         hearing.stepTimer = kStepInterval - kFirstStep;
         return;
     }

@@ -14,9 +14,12 @@
 #include "assets/Scene.h"
 #include "audio/Audio.h"
 #include "gameplay/Camera.h"
+#include "gameplay/FreeCamera.h"
 #include "gameplay/Updater.h"
 #include "physics/CCT.h"
+#include "physics/CharacterController.h"
 #include "physics/Drugs.h"
+#include "physics/PhysicsWorlds.h"
 #include "support/Capture.h"
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
@@ -151,6 +154,43 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
     EXPECT_NEAR(crossingRate(mix.left, mix.rate, starts[4] + 0.3, starts[4] + 1.3), 1760.0, 150.0);
 }
 
+TEST(Audio, StepsComeTwiceASecondOnlyWhileThePlayerWalksOnTheGround) {
+    Listening listening({"step1.wav", "step2.wav", "step3.wav", "step4.wav"});
+    TestWorld world(glm::vec3(0.0f, 14.0f, 0.0f)); // high above the ground plane
+    Scene scene;
+    scene.player = world.player;
+    listening.open();
+    // Walking from the start: first through the air, then on the ground, then standing.
+    double landed = -1.0, stopped = -1.0;
+    world.player->velocity = glm::vec4(10.0f, 0.0f, 0.0f, 0.0f);
+    listening.play(scene, 4.5, [&](float frameTime) {
+        world.frame(frameTime);
+        if (landed < 0.0 && world.foot().y < 0.1f) {
+            landed = listening.now();
+        }
+        if (stopped < 0.0 && landed > 0.0 && listening.now() > landed + 2.0) {
+            stopped = listening.now();
+            world.player->velocity = glm::vec4(0.0f);
+        }
+    });
+    const Capture mix = listening.close();
+    ASSERT_GT(landed, 1.0);
+    ASSERT_GT(stopped, 0.0);
+
+    const double window = 0.01;
+    const std::vector<double> steps = onsets(loudness(mix, window), window, 0.02f, 0.2);
+    ASSERT_GE(steps.size(), 4u);
+    EXPECT_LE(steps.size(), 5u);
+    EXPECT_GT(steps.front(), landed);
+    EXPECT_LT(steps.back(), stopped + 0.1);
+    std::vector<double> intervals;
+    for (size_t s = 1; s < steps.size(); ++s) {
+        intervals.push_back(steps[s] - steps[s - 1]);
+        EXPECT_NEAR(intervals.back(), 0.5, 0.1);
+    }
+    EXPECT_NEAR(median(intervals), 0.5, 0.04);
+}
+
 TEST(Audio, TheApparitionsWhisperCirclesTheListener) {
     Listening listening({"whisper.wav"});
     listening.sandbox.linkShipped("Resources/Meshes");
@@ -198,6 +238,36 @@ TEST(Audio, TheApparitionsWhisperCirclesTheListener) {
     EXPECT_GT(agree / windows, 0.9);
     EXPECT_LT(leftmost, -0.3);
     EXPECT_GT(rightmost, 0.3);
+}
+
+TEST(Audio, AfterTabTheListenerIsTheFreeCamera) {
+    Listening listening({"whisper.wav"});
+    Model model;
+    model.instances.push_back(glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, -5.0f)));
+    AnimatedModel apparition{&model, 0.0f, 0.0f, 4.0f, true};
+    Camera eye, flying;
+    eye.view = glm::lookAt(glm::vec3(-10, 0, 0), glm::vec3(-10, 0, -1), glm::vec3(0, 1, 0));
+    flying.view = glm::lookAt(glm::vec3(10, 0, 0), glm::vec3(10, 0, -1), glm::vec3(0, 1, 0));
+    CCT player;
+    player.camera = &eye;
+    FreeCamera freeCamera;
+    freeCamera.camera = &flying;
+    Scene scene;
+    scene.player = &player;
+    scene.freeCamera = &freeCamera;
+    scene.animatedModels.push_back(&apparition);
+    listening.open();
+    listening.play(scene, 1.0); // right of the player's eye
+    gameState().freeCamera = true;
+    listening.play(scene, 1.0); // left of the free camera
+    const Capture mix = listening.close();
+    auto balance = [&](double from) {
+        const double left = rms(mix.left, mix.rate, from, from + 0.6);
+        const double right = rms(mix.right, mix.rate, from, from + 0.6);
+        return (right - left) / (right + left + 1e-9);
+    };
+    EXPECT_GT(balance(0.2), 0.5);
+    EXPECT_LT(balance(1.2), -0.5);
 }
 
 TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
