@@ -270,6 +270,47 @@ TEST(Audio, AfterTabTheListenerIsTheFreeCamera) {
     EXPECT_LT(balance(1.2), -0.5);
 }
 
+TEST(Audio, ThePondLapsWhereItIsAndTheFacesMoanOnceTheyTilt) {
+    Listening listening({"pond.wav", "moan.wav"});
+    Model water, head, faces; // the water on the left, the faces on the right, close by
+    BoundingBox box;
+    for (glm::vec4& corner : box.corners) {
+        corner = glm::vec4(1.0f);
+    }
+    box.corners[7] = glm::vec4(-1.0f, -1.0f, -1.0f, 1.0f);
+    water.bounds = &box;
+    water.instances = {glm::translate(glm::mat4(1.0f), glm::vec3(-12.0f, 0.0f, 0.0f))};
+    head.instances = {glm::translate(glm::mat4(1.0f), glm::vec3(4.0f, 0.0f, 0.0f))};
+    faces.instances = {glm::translate(glm::mat4(1.0f), glm::vec3(5.0f, 0.0f, -1.0f))};
+    AnimatedModel tilting[2] = {{&head, 0.0f, 20.0f, 4.0f, false},
+                                {&faces, 0.0f, 20.0f, 4.0f, false}};
+    Camera eye;
+    eye.view = glm::lookAt(glm::vec3(0.0f), glm::vec3(0, 0, -1), glm::vec3(0, 1, 0));
+    CCT player;
+    player.camera = &eye;
+    Scene scene;
+    scene.player = &player;
+    scene.water = &water;
+    scene.animatedModels = {&tilting[0], &tilting[1]};
+    listening.open();
+    listening.play(scene, 1.5);
+    gameState().life = 69.0f;
+    const double tilt = listening.now();
+    listening.play(scene, 1.5);
+    const Capture mix = listening.close();
+
+    auto balance = [&](double from) {
+        const double left = rms(mix.left, mix.rate, from, from + 0.5);
+        const double right = rms(mix.right, mix.rate, from, from + 0.5);
+        return (right - left) / (right + left + 1e-9);
+    };
+    EXPECT_GT(rms(mix.left, mix.rate, 0.3, 1.3), 0.003);
+    EXPECT_LT(balance(0.5), -0.5);
+    EXPECT_GT(balance(tilt + 0.6), 0.3);
+    EXPECT_GT(rms(mix.right, mix.rate, tilt + 0.6, tilt + 1.1),
+              4.0 * rms(mix.right, mix.rate, 0.5, 1.0));
+}
+
 TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
     Listening listening({"gulp.wav", "chime.wav", "buzz.wav", "shimmer.wav", "relief.wav"});
     ScreenQuad slots[3];
