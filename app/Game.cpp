@@ -33,6 +33,7 @@ Game::Game(const Window& theWindow, std::optional<unsigned> layoutSeed)
     scene = new Scene;
     factory->loadScene(*scene);
     logOk();
+    audio = createAudio(); // no label: sound reports only what fails
 
     logLabel("PHYSX");
     physics = new PhysX;
@@ -45,7 +46,6 @@ Game::Game(const Window& theWindow, std::optional<unsigned> layoutSeed)
     }
     logOk();
     physXFactory->build(*physics, *scene);
-    audio = createAudio(); // no label: sound reports only what fails
 }
 
 Game::~Game() {
