@@ -270,7 +270,7 @@ TEST(Audio, AfterTabTheListenerIsTheFreeCamera) {
     EXPECT_LT(balance(1.2), -0.5);
 }
 
-TEST(Audio, ThePondLapsWhereItIsAndTheFacesMoanOnceTheyTilt) {
+TEST(Audio, ThePondLapsWhereItIsAndTheFacesMoanFromTiltToTheEnd) {
     Listening listening({"pond.wav", "moan.wav"});
     Model water, head, faces; // the water on the left, the faces on the right, close by
     BoundingBox box;
@@ -297,6 +297,9 @@ TEST(Audio, ThePondLapsWhereItIsAndTheFacesMoanOnceTheyTilt) {
     gameState().life = 69.0f;
     const double tilt = listening.now();
     listening.play(scene, 1.5);
+    gameState().gameOver = true; // the faces fall silent mid-moan, the pond laps on
+    const double end = listening.now();
+    listening.play(scene, 1.0);
     const Capture mix = listening.close();
 
     auto balance = [&](double from) {
@@ -309,6 +312,8 @@ TEST(Audio, ThePondLapsWhereItIsAndTheFacesMoanOnceTheyTilt) {
     EXPECT_GT(balance(tilt + 0.6), 0.3);
     EXPECT_GT(rms(mix.right, mix.rate, tilt + 0.6, tilt + 1.1),
               4.0 * rms(mix.right, mix.rate, 0.5, 1.0));
+    EXPECT_LT(balance(end + 0.3), -0.5);
+    EXPECT_GT(rms(mix.left, mix.rate, end + 0.3, end + 0.8), 0.003);
 }
 
 TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
