@@ -147,7 +147,9 @@ void Renderer::drawPass(const Light& light, const glm::vec4& plane) {
 
 void Renderer::render(Scene& scene) {
     GameState& state = gameState();
+    startPasses(passTimes);
     buildDrawList(scene);
+    endPass(passTimes, Pass::Culling);
     const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
     Camera* camera = activeCamera; // without one the list is empty and only clears happen
 
@@ -166,6 +168,7 @@ void Renderer::render(Scene& scene) {
     }
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
+    endPass(passTimes, Pass::Reflection);
 
     glBindTexture(GL_TEXTURE_2D, 0);
     bindRefractionTarget(*waterTargets);
@@ -175,12 +178,14 @@ void Renderer::render(Scene& scene) {
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
+    endPass(passTimes, Pass::Refraction);
 
     if (!state.wireframe) {
         glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget->framebuffer);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     drawPass(light, kNoClipPlane);
+    endPass(passTimes, Pass::Main);
 
     if (state.transparency) {
         glEnable(GL_BLEND);
@@ -194,6 +199,7 @@ void Renderer::render(Scene& scene) {
         glDisable(GL_BLEND);
     }
     drawInventory(*overlayShader, state);
+    endPass(passTimes, Pass::Water);
 
     if (!state.wireframe) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -202,6 +208,8 @@ void Renderer::render(Scene& scene) {
     if (!state.wireframe && scene.screenQuad != nullptr) {
         postProcessor->postProcess(*scene.screenQuad, *sceneTarget);
     }
+    endPass(passTimes, Pass::Post);
     // By reference: a copy of a long message would allocate every frame.
     textRenderer->renderText(1.0f, 1.0f, 1.0f, state.message, 300.0f, 10.0f, 1.0f);
+    endPass(passTimes, Pass::Text);
 }
