@@ -18,16 +18,22 @@ out vec3 eyeNormal;
 out vec2 uv;
 flat out vec3 eyeUp;
 
+// The inverse transpose up to a positive factor, which the fragment's normalize removes: three
+// cross products instead of an inverse per vertex. Placements may scale unevenly or mirror.
+mat3 normalMatrix(mat3 m) {
+    mat3 cofactor = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
+    return dot(m[0], cofactor[0]) < 0.0 ? -cofactor : cofactor;
+}
+
 void main() {
-    mat4 model = mat4(instance0, instance1, instance2, instance3) * transformation;
-    vec4 world = model * vec4(position, 1.0);
+    mat4 placement = mat4(instance0, instance1, instance2, instance3);
+    vec4 world = placement * (transformation * vec4(position, 1.0));
     gl_ClipDistance[0] = dot(world, plane);
-    mat4 modelView = view * model;
     vec4 eye = view * world;
     eyePosition = eye.xyz;
-    // Placements may scale unevenly.
-    eyeNormal = transpose(inverse(mat3(modelView))) * normal;
-    eyeUp = mat3(view) * vec3(0.0, 1.0, 0.0);
+    vec3 worldNormal = normalMatrix(mat3(placement)) * (normalMatrix(mat3(transformation)) * normal);
+    eyeNormal = mat3(view) * worldNormal;
+    eyeUp = view[1].xyz;
     uv = texCoord;
     gl_Position = projection * eye;
 }
