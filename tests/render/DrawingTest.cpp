@@ -69,6 +69,11 @@ glm::ivec2 textureSize(GlName texture) {
     return size;
 }
 
+ScreenQuad* createFullScreenQuad() {
+    return createScreenQuad({{-1, -1}, {-1, 1}, {1, 1}, {1, -1}}, {{0, 0}, {0, 1}, {1, 1}, {1, 0}},
+                            {0, 2, 1, 0, 3, 2});
+}
+
 // Resources holding the shipped shaders and DejaVu Sans as the font.
 struct RenderSandbox : Sandbox {
     RenderSandbox() {
@@ -181,8 +186,7 @@ TEST(PostProcessing, BlursBothWaysAndMoreAsLifeFallsOrFarAway) {
     RenderSandbox sandbox;
     PostProcessor post(kSize, kSize);
     RenderTarget scene(kSize, kSize);
-    ScreenQuad* quad = createScreenQuad({{-1, -1}, {-1, 1}, {1, 1}, {1, -1}},
-                                        {{0, 0}, {0, 1}, {1, 1}, {1, 0}}, {0, 2, 1, 0, 3, 2});
+    ScreenQuad* quad = createFullScreenQuad();
     // The scene target at the given depth, black with white columns two texels wide every step
     // texels (or one white texel in the middle when step is 0), post-processed onto the window.
     const auto frame = [&](int step, float depth) {
@@ -210,12 +214,14 @@ TEST(PostProcessing, BlursBothWaysAndMoreAsLifeFallsOrFarAway) {
     glBindTexture(GL_TEXTURE_2D, post.blurTarget->colourTexture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, blurred.data());
     auto red = [&](int dx, int dy) { return pixelAt(blurred, kSize, 32 + dx, 32 + dy).r; };
-    EXPECT_GT(red(0, 0), 0);
     EXPECT_LT(red(0, 0), 255) << "the dot is spread out";
-    // The folded taps land one and three texels away, both ways and so diagonally too.
-    EXPECT_GT(red(1, 1), 0);
-    EXPECT_GT(red(-3, 3), 0);
-    EXPECT_EQ(red(2, 0), 0);
+    // Linear reads between texels weigh every texel out to four away, both ways, fading evenly.
+    for (int d = 0; d < 4; ++d) {
+        EXPECT_GT(red(d, 0), red(d + 1, 0)) << d;
+        EXPECT_EQ(red(0, d), red(0, -d)) << d;
+        EXPECT_GT(red(d, d), 0) << d;
+    }
+    EXPECT_EQ(red(5, 0), 0);
 
     EXPECT_EQ(frame(4, 0.0f), 255) << "near at full life the picture is sharp";
     gameState().life = 72.0f;
@@ -232,6 +238,41 @@ TEST(PostProcessing, BlursBothWaysAndMoreAsLifeFallsOrFarAway) {
     releaseScreenQuad(quad);
     gameState() = GameState();
     EXPECT_THAT(gl.takeErrors(), IsEmpty());
+}
+
+// Taps spread wider than a texel skip texels: a one-texel checkerboard then comes out striped.
+TEST(PostProcessing, BlursAOneTexelCheckerboardToAnEvenGreyAtLargeWindowSizes) {
+    RenderSandbox sandbox;
+    for (const glm::ivec2& size : {glm::ivec2(1280, 720), glm::ivec2(1920, 1080)}) {
+        GlContext gl(size.x, size.y);
+        PostProcessor post(size.x, size.y);
+        RenderTarget scene(size.x, size.y);
+        ScreenQuad* quad = createFullScreenQuad();
+        Image pixels(static_cast<size_t>(size.x) * size.y * 4);
+        for (size_t i = 0; i < pixels.size() / 4; ++i) {
+            const bool white = (i % size.x + i / size.x) % 2 == 0;
+            std::fill_n(&pixels[i * 4], 4, white ? 255 : 0);
+        }
+        glBindTexture(GL_TEXTURE_2D, scene.colourTexture);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size.x, size.y, GL_RGBA, GL_UNSIGNED_BYTE,
+                        pixels.data());
+        gameState().life = 10.0f;
+        post.postProcess(*quad, scene);
+        glBindTexture(GL_TEXTURE_2D, post.blurTarget->colourTexture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        int lowest = 255, highest = 0;
+        for (int y = 8; y < size.y - 8; ++y) {
+            for (int x = 8; x < size.x - 8; ++x) {
+                lowest = std::min(lowest, pixelAt(pixels, size.x, x, y).g);
+                highest = std::max(highest, pixelAt(pixels, size.x, x, y).g);
+            }
+        }
+        EXPECT_LE(highest - lowest, 2) << size.x << "x" << size.y;
+        EXPECT_NEAR(lowest, 127, 3);
+        releaseScreenQuad(quad);
+        gameState() = GameState();
+        EXPECT_THAT(gl.takeErrors(), IsEmpty());
+    }
 }
 
 namespace {
