@@ -47,11 +47,6 @@ PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     width = targetWidth;
     height = targetHeight;
     blur = computeWeights(sigma);
-    glGenSamplers(1, &linearSampler);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(linearSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     const GLuint gauss = blurProgram->program;
     sceneTextureLocation = glGetUniformLocation(gauss, "sceneTexture");
     verticalLocation = glGetUniformLocation(gauss, "vertical");
@@ -72,8 +67,6 @@ PostProcessor::~PostProcessor() {
     releaseShaderProgram(compositeProgram);
     delete blurTarget;
     delete verticalTarget;
-    glDeleteSamplers(1, &linearSampler);
-    linearSampler = 0;
     blurProgram = compositeProgram = nullptr;
     blurTarget = verticalTarget = nullptr;
 }
@@ -99,7 +92,6 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glBindVertexArray(quad.vertexArray);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sourceTexture);
-    glBindSampler(0, linearSampler);
     glUniform1i(sceneTextureLocation, 0);
     glUniform1i(verticalLocation, vertical);
     glUniform1f(widthLocation, static_cast<float>(width));
@@ -107,7 +99,6 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glUniform1fv(gaussianLocation, 3, blur.weights);
     glUniform1fv(offsetLocation, 3, blur.offsets);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
-    glBindSampler(0, 0);
     glBindVertexArray(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);

@@ -26,7 +26,6 @@ struct PostProcessor {
     RenderTarget* blurTarget = nullptr;        // owned; ends each frame blurred both ways
     RenderTarget* verticalTarget = nullptr;    // owned; the vertical pass draws here, so the
                                                // horizontal pass never samples its own target
-    GlName linearSampler = 0; // owned; the blur reads between texels, so five reads cover nine
     BlurWeights blur;
     double sigma = 2.0;
     double pi = 3.141592653589793;
