@@ -106,7 +106,7 @@ float sphereNoise(glm::vec3 d, float scale, uint32_t seed) {
 MeshData makeRock() {
     MeshData mesh;
     addBlob(
-        mesh, 16, 10,
+        mesh, 12, 7,
         [](glm::vec3 d) {
             float bump =
                 1.0f + 0.28f * sphereNoise(d, 1.6f, 61u) + 0.08f * sphereNoise(d, 5.0f, 62u);
@@ -132,7 +132,7 @@ MeshData makePine() {
         float b = base[k], r = radius[k], h = height[k];
         uint32_t seed = 70u + static_cast<uint32_t>(k);
         addTube(
-            mesh, 18, 3, [&](float t) { return glm::vec3(0, b + h * t, 0); },
+            mesh, 12, 2, [&](float t) { return glm::vec3(0, b + h * t, 0); },
             [&](float s, float t) {
                 // Ragged boughs along the lower edge.
                 float ragged = 1.0f + 0.14f * std::sin(s * 2.0f * kPi * 6.0f) * (1.0f - t) +
@@ -140,7 +140,7 @@ MeshData makePine() {
                 return r * (1.0f - t) * ragged;
             },
             needles);
-        addDisc(mesh, glm::vec3(0, b, 0), r * 0.95f, 12, false, needles);
+        addDisc(mesh, glm::vec3(0, b, 0), r * 0.95f, 8, false, needles);
     }
     return mesh;
 }
