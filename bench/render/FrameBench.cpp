@@ -7,6 +7,8 @@
 //
 // Run from a folder beside Resources (a build folder at the repository root will do):
 //   xvfb-run -a -s "-screen 0 1920x1080x24" ./bench/render/frame_bench [frames] [WxH ...]
+// With "--pictures <folder>" first it times nothing and saves what each viewpoint shows, and a
+// few close looks at the water and the props, as PNG files to look at.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include <FreeImage.h>
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
@@ -47,6 +50,13 @@ const Viewpoint kViewpoints[] = {
     {"whole level", false, glm::vec3(45, 55, 45), glm::vec3(-5, 0, -5)},
 };
 constexpr size_t kViewpointCount = sizeof(kViewpoints) / sizeof(kViewpoints[0]);
+
+// Close looks for the pictures only: the shore, the tank's bands, the grass underfoot.
+const Viewpoint kCloseLooks[] = {
+    {"shore", false, glm::vec3(-22, 19, 38), glm::vec3(-30, 13.8f, 29)},
+    {"tank", false, glm::vec3(-4, 7, -9), glm::vec3(-12, 7, -17)},
+    {"grass", false, glm::vec3(10, 6, 8), glm::vec3(14, 1, 0)},
+};
 constexpr int kRounds = 3;
 
 double median(std::vector<double> values) {
@@ -177,7 +187,19 @@ void gameFrame(Game& game, const Viewpoint& viewpoint, float frameTime) {
     glfwSwapBuffers(game.window);
 }
 
-void runSize(int width, int height, int frames) {
+void savePicture(const std::string& path, int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    FIBITMAP* bitmap =
+        FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 4, 32, FI_RGBA_RED_MASK,
+                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, false);
+    FreeImage_Save(FIF_PNG, bitmap, path.c_str());
+    FreeImage_Unload(bitmap);
+}
+
+void runSize(int width, int height, int frames, const char* pictures) {
     const std::string w = std::to_string(width), h = std::to_string(height);
     const char* const arguments[] = {"frame_bench", "-d", w.c_str(), h.c_str()};
     Window* window = new Window(4, arguments);
@@ -194,6 +216,28 @@ void runSize(int width, int height, int frames) {
     Game* game = new Game(*window, 1u);
     Floor floor = createFloor(width, height);
     const Viewpoint& spawn = kViewpoints[0];
+    if (pictures != nullptr) {
+        std::vector<Viewpoint> looks(std::begin(kViewpoints), std::end(kViewpoints));
+        looks.insert(looks.end(), std::begin(kCloseLooks), std::end(kCloseLooks));
+        for (const Viewpoint& look : looks) {
+            for (int i = 0; i < 3; ++i) {
+                gameFrame(*game, look, 1.0f / 60.0f);
+            }
+            // The frame once more, read back before the swap.
+            GameState& state = gameState();
+            state.freeCamera = !look.player;
+            if (!look.player) {
+                Camera& camera = *game->scene->freeCamera->camera;
+                camera.view = glm::lookAt(look.eye, look.target, glm::vec3(0, 1, 0));
+            }
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            game->renderer->render(*game->scene);
+            savePicture(std::string(pictures) + "/" + look.name + "-" + w + "x" + h + ".png", width,
+                        height);
+            glfwSwapBuffers(game->window);
+        }
+        frames = 0;
+    }
     // Let the player settle on the ground and the driver compile its shader variants.
     for (int i = 0; i < 20; ++i) {
         gameFrame(*game, spawn, 1.0f / 60.0f);
@@ -204,7 +248,7 @@ void runSize(int width, int height, int frames) {
     std::vector<double> viewTimes[kViewpointCount];
     std::vector<double> allTimes;
     const int perRound = std::max(1, frames / kRounds);
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < kRounds && frames > 0; ++round) {
         Clock::time_point mark = Clock::now();
         floorFrame(floor, window->handle, width, height);
         since(mark);
@@ -224,6 +268,13 @@ void runSize(int width, int height, int frames) {
                 allTimes.push_back(ms);
             }
         }
+    }
+    if (frames == 0) {
+        releaseFloor(floor);
+        delete game;
+        delete window;
+        gameState() = GameState();
+        return;
     }
     const double floorMs = median(floorTimes);
     std::printf("\n%dx%d, %d samples, %d frames per viewpoint in %d rounds\n", width, height,
@@ -287,9 +338,15 @@ void runSize(int width, int height, int frames) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(kRounds, std::atoi(argv[1])) : 30;
+    const char* pictures = nullptr;
+    int first = 1;
+    if (argc > 2 && std::string(argv[1]) == "--pictures") {
+        pictures = argv[2];
+        first = 3;
+    }
+    const int frames = argc > first ? std::max(kRounds, std::atoi(argv[first])) : 30;
     std::vector<std::pair<int, int>> sizes;
-    for (int i = 2; i < argc; ++i) {
+    for (int i = first + 1; i < argc; ++i) {
         int width = 0, height = 0;
         if (std::sscanf(argv[i], "%dx%d", &width, &height) == 2 && width > 0 && height > 0) {
             sizes.emplace_back(width, height);
@@ -305,7 +362,7 @@ int main(int argc, char** argv) {
     std::printf("frame benchmark: medians of the frame time between swaps; ratio = frame / "
                 "floor of the same size in the same run\n");
     for (const auto& [width, height] : sizes) {
-        runSize(width, height, frames);
+        runSize(width, height, frames, pictures);
     }
     glfwTerminate();
     return 0;
