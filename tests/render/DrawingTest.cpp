@@ -1,5 +1,6 @@
 // The renderer drawing in a real context: each part on its own, then the shipped level built
 // as the game builds it, drawn at 800 x 600 and read back.
+#include <algorithm>
 #include <numeric>
 
 #include <GL/glew.h>
@@ -375,4 +376,75 @@ TEST_F(ShippedLevel, LookingAwayFromTheLevelLeavesOnlyTheSlotsAndTheMessage) {
     EXPECT_GT(text[0], 40);
     EXPECT_GT(slot[0], 2000);
     EXPECT_EQ(text[1], slot[0]) << "nothing of the earlier frame or the level is lit";
+}
+
+TEST_F(ShippedLevel, TheWaterPassesKeepTheirOwnSideAndTheWaterIsClearWhereNoBottomWasDrawn) {
+    lookFrom(glm::vec3(-22, 19, 38), glm::vec3(-30, WATER_HEIGHT, 29));
+    state.transparency = true;
+    const Image blended = frame();
+    // What each water pass drew, taken back to the world through the camera it drew with: the
+    // reflection keeps what lies above the water, the refraction what lies below.
+    Camera mirrored = *renderer.activeCamera;
+    mirrorCamera(mirrored, WATER_HEIGHT);
+    const WaterTargets& targets = *renderer.waterTargets;
+    const auto heights = [&](GlName framebuffer, const Camera& camera) {
+        std::vector<float> depth(640 * 480);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glReadPixels(0, 0, 640, 480, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        const glm::mat4 toWorld = glm::inverse(camera.projection * camera.view);
+        // Only where the water shows was anything cleared and drawn.
+        const glm::ivec4 box =
+            waterScissor(camera.projection * camera.view * scene.water->instances.front(),
+                         *scene.water->bounds, 640, 480);
+        std::vector<float> drawn;
+        for (size_t i = 0; i < depth.size(); ++i) {
+            const glm::ivec2 at(i % 640, i / 640);
+            const bool inside =
+                at.x >= box.x && at.y >= box.y && at.x < box.x + box.z && at.y < box.y + box.w;
+            if (inside && depth[i] < 1.0f) {
+                const glm::vec4 ndc(static_cast<float>(i % 640) / 320.0f - 0.998f,
+                                    static_cast<float>(i / 640) / 240.0f - 0.998f,
+                                    depth[i] * 2.0f - 1.0f, 1.0f);
+                const glm::vec4 world = toWorld * ndc;
+                drawn.push_back(world.y / world.w);
+            }
+        }
+        std::sort(drawn.begin(), drawn.end());
+        return drawn;
+    };
+    const std::vector<float> above = heights(targets.reflectionFramebuffer, mirrored);
+    const std::vector<float> below = heights(targets.refractionFramebuffer, *renderer.activeCamera);
+    ASSERT_GT(above.size(), 1000u);
+    ASSERT_GT(below.size(), 10000u);
+    EXPECT_GT(above.front(), WATER_HEIGHT - 0.1f);
+    EXPECT_LT(below.back(), WATER_HEIGHT + 0.1f);
+
+    // F9 off: the same water drawn unblended, so its shallow rim hides the bank.
+    state.transparency = false;
+    const Image opaque = frame();
+    int changed = 0;
+    for (size_t i = 0; i < blended.size(); i += 4) {
+        changed += blended[i + 2] != opaque[i + 2];
+    }
+    EXPECT_GT(changed, 500);
+
+    // With no bottom drawn at all the water, blended over red, leaves the red whole.
+    glBindFramebuffer(GL_FRAMEBUFFER, targets.refractionFramebuffer);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    renderer.waterRenderer->drawWater(*renderer.activeCamera, *scene.lights.front(),
+                                      *scene.water->mesh, targets, scene.water->instances.front());
+    glDisable(GL_BLEND);
+    const Image over = readPixels(kWidth, kHeight);
+    int notRed = 0;
+    for (size_t i = 0; i < over.size(); i += 4) {
+        notRed += over[i] < 250 || over[i + 1] > 5 || over[i + 2] > 5;
+    }
+    EXPECT_EQ(notRed, 0);
 }
