@@ -75,12 +75,11 @@ ScreenQuad* createFullScreenQuad() {
                             {0, 2, 1, 0, 3, 2});
 }
 
-// Resources holding the shipped shaders and DejaVu Sans as the font.
+// Resources holding the shipped shaders and font.
 struct RenderSandbox : Sandbox {
     RenderSandbox() {
         linkShipped("Resources/Shaders");
-        write("Resources/Fonts/arial.ttf",
-              readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+        linkShipped("Resources/Fonts");
     }
 };
 
@@ -162,6 +161,10 @@ TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont
         pen += static_cast<float>(g.advance >> 6);
     }
     EXPECT_FLOAT_EQ(text.quads[0].vertices[3], 0.0f) << "v = 0 at the bitmap's top row";
+    // The longest message, where the game puts every message, ends inside the window: with
+    // Arial's metrics at 631 of 640, with the wider DejaVu Sans at 635, too close to the edge.
+    layoutText(text.font->glyphs, "YOU SUCCUMBED TO THE MORBANE!", 300.0f, 10.0f, 1.0f, text.quads);
+    EXPECT_LT(text.quads.back().vertices[8], 634.0f);
 
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
