@@ -1,6 +1,7 @@
 // The renderer drawing in a real context: each part on its own, then the shipped level built
 // as the game builds it, drawn at 800 x 600 and read back.
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include <GL/glew.h>
@@ -349,6 +350,34 @@ TEST_F(ShippedLevel, ThePlayersFirstViewIsLitAndBlurredAtLowLifeUnlessInWirefram
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     const int wire = sharpness(frame(), kWidth, kHeight);
     EXPECT_GT(wire, 2 * blurred) << "wire " << wire << " blurred " << blurred;
+
+    // Without a light every term of the attenuation is 0; drawn into a float target, where a
+    // 1/0 would leave NaN, every pixel must stay a number.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    GLuint target[3] = {0, 0, 0}; // colour, depth, framebuffer
+    glGenTextures(2, target);
+    glBindTexture(GL_TEXTURE_2D, target[0]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, kWidth, kHeight, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, target[1]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, kWidth, kHeight, 0, GL_DEPTH_COMPONENT,
+                 GL_FLOAT, nullptr);
+    glGenFramebuffers(1, &target[2]);
+    glBindFramebuffer(GL_FRAMEBUFFER, target[2]);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, target[0], 0);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, target[1], 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const DrawList& list = renderer.drawList;
+    for (size_t i = 0; i < list.size(); ++i) {
+        renderer.textureShader->drawEntry(*renderer.activeCamera, Light(), *list.meshes[i],
+                                          list.instances(i), list.entryTransforms[i]);
+    }
+    std::vector<float> colour(static_cast<size_t>(kWidth) * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_FLOAT, colour.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &target[2]);
+    glDeleteTextures(2, target);
+    EXPECT_EQ(std::count_if(colour.begin(), colour.end(), [](float v) { return std::isnan(v); }),
+              0);
 }
 
 TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItAndItsWavesMove) {
