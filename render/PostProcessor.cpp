@@ -75,15 +75,16 @@ void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& scen
     const GameState& state = gameState();
     updateBlurWeights(blur, state.life, state.totalLife, sigma);
 
-    // Both targets start cleared: the quad of each pass must pass the depth test.
+    // Every pass covers its whole target, so nothing needs clearing and no depth is tested or
+    // written: on a software rasteriser that is a third of the post-processing.
+    glDisable(GL_DEPTH_TEST);
     glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     blurPass(quad, sceneTarget.colourTexture, 1);
     glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     blurPass(quad, verticalTarget->colourTexture, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     composite(quad, sceneTarget);
+    glEnable(GL_DEPTH_TEST);
 }
 
 void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical) {

@@ -23,6 +23,18 @@ const glm::vec4 kNoClipPlane(0.0f, 0.0f, 0.0f, 1.0f);
 // A scene without a light is drawn by ambient light alone.
 const Light kNoLight;
 
+// Limits drawing to where the water shows through the camera's current view.
+void scissorToWater(const Scene& scene, const Camera* camera, int32_t width, int32_t height) {
+    if (camera == nullptr || scene.water == nullptr || scene.water->instances.empty() ||
+        scene.water->bounds == nullptr) {
+        return;
+    }
+    const glm::mat4 clipMatrix = camera->projection * camera->view * scene.water->instances.front();
+    const glm::ivec4 box = waterScissor(clipMatrix, *scene.water->bounds, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box.x, box.y, box.z, box.w);
+}
+
 } // namespace
 
 void applyTextureFilter(const GameState& state) {
@@ -147,7 +159,9 @@ void Renderer::drawPass(const Light& light, const glm::vec4& plane) {
 
 void Renderer::render(Scene& scene) {
     GameState& state = gameState();
+    startPasses(passTimes);
     buildDrawList(scene);
+    endPass(passTimes, Pass::Culling);
     const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
     Camera* camera = activeCamera; // without one the list is empty and only clears happen
 
@@ -158,29 +172,38 @@ void Renderer::render(Scene& scene) {
     if (camera != nullptr) {
         mirrorCamera(*camera, WATER_HEIGHT);
     }
+    // The water reads its targets only where it lies on screen: outside that neither pass
+    // shades a pixel, and at the spawn, with the pond out of sight, none at all.
+    scissorToWater(scene, camera, waterTargets->reflectionWidth, waterTargets->reflectionHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     drawPass(light, kReflectionPlane);
+    glDisable(GL_SCISSOR_TEST);
     if (camera != nullptr) {
         camera->view = savedView;
     }
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
+    endPass(passTimes, Pass::Reflection);
 
     glBindTexture(GL_TEXTURE_2D, 0);
     bindRefractionTarget(*waterTargets);
+    scissorToWater(scene, camera, waterTargets->refractionWidth, waterTargets->refractionHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     drawPass(light, kRefractionPlane);
+    glDisable(GL_SCISSOR_TEST);
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
+    endPass(passTimes, Pass::Refraction);
 
     if (!state.wireframe) {
         glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget->framebuffer);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     drawPass(light, kNoClipPlane);
+    endPass(passTimes, Pass::Main);
 
     if (state.transparency) {
         glEnable(GL_BLEND);
@@ -194,6 +217,7 @@ void Renderer::render(Scene& scene) {
         glDisable(GL_BLEND);
     }
     drawInventory(*overlayShader, state);
+    endPass(passTimes, Pass::Water);
 
     if (!state.wireframe) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -202,6 +226,8 @@ void Renderer::render(Scene& scene) {
     if (!state.wireframe && scene.screenQuad != nullptr) {
         postProcessor->postProcess(*scene.screenQuad, *sceneTarget);
     }
+    endPass(passTimes, Pass::Post);
     // By reference: a copy of a long message would allocate every frame.
     textRenderer->renderText(1.0f, 1.0f, 1.0f, state.message, 300.0f, 10.0f, 1.0f);
+    endPass(passTimes, Pass::Text);
 }

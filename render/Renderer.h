@@ -8,6 +8,7 @@
 
 #include "assets/Scene.h"
 #include "render/Culling.h"
+#include "render/PassTimes.h"
 
 struct Camera;
 struct GameState;
@@ -63,6 +64,7 @@ struct Renderer {
     DrawList drawList;              // this frame's culled placements
     int32_t width = 0;              // the window's size in pixels
     int32_t height = 0;
+    PassTimes* passTimes = nullptr; // the frame benchmark's, not owned; the game has none
 
     Renderer(int32_t width, int32_t height);
     ~Renderer();

@@ -54,6 +54,47 @@ void mirrorCamera(Camera& camera, float height) {
     camera.view = mirrored;
 }
 
+glm::ivec4 waterScissor(const glm::mat4& clipMatrix, const BoundingBox& box, int32_t width,
+                        int32_t height) {
+    glm::vec4 clips[8];
+    glm::ivec3 beyondLow(0), beyondHigh(0);
+    bool behind = false;
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec4 clip = clipMatrix * box.corners[i];
+        clips[i] = clip;
+        beyondLow += glm::ivec3(glm::lessThan(glm::vec3(clip), glm::vec3(-clip.w)));
+        beyondHigh += glm::ivec3(glm::greaterThan(glm::vec3(clip), glm::vec3(clip.w)));
+        behind = behind || clip.w <= 0.001f;
+    }
+    if (glm::any(glm::equal(beyondLow, glm::ivec3(8))) ||
+        glm::any(glm::equal(beyondHigh, glm::ivec3(8)))) {
+        return glm::ivec4(0);
+    }
+    if (behind) {
+        return glm::ivec4(0, 0, width, height); // seen from inside its depth it folds over
+    }
+    glm::vec2 low(1.0f), high(-1.0f);
+    for (const glm::vec4& clip : clips) {
+        const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+        if (low.x > high.x) {
+            low = high = ndc;
+        }
+        low = glm::min(low, ndc);
+        high = glm::max(high, ndc);
+    }
+    // The du/dv ripple shifts reads by up to 0.015 of the target; linear filtering one texel.
+    const float margin = 0.04f;
+    low = glm::clamp(low - margin, -1.0f, 1.0f);
+    high = glm::clamp(high + margin, -1.0f, 1.0f);
+    if (low.x >= high.x || low.y >= high.y) {
+        return glm::ivec4(0);
+    }
+    const glm::vec2 size(static_cast<float>(width), static_cast<float>(height));
+    const glm::ivec2 from(glm::floor((low * 0.5f + 0.5f) * size));
+    const glm::ivec2 to(glm::ceil((high * 0.5f + 0.5f) * size));
+    return glm::ivec4(from, to - from);
+}
+
 float advanceWaveOffset(float offset, float speed, float deltaTime) {
     const float advanced = std::fmod(speed * deltaTime + offset, 1.0f);
     // fmod keeps the sign of a negative step; the offset itself never leaves [0, 1).

@@ -17,6 +17,12 @@ constexpr float WATER_HEIGHT = 13.808329f;
 // Only the view changes; the position, directions and projection stay.
 void mirrorCamera(Camera& camera, float height);
 
+// The pixels of a width x height target where the water's box shows through this view and
+// projection, widened by the waves' ripple: (x, y, width, height) for glScissor. The whole
+// target when a corner lies behind the eye; empty when the box lies beyond one side.
+glm::ivec4 waterScissor(const glm::mat4& clipMatrix, const BoundingBox& box, int32_t width,
+                        int32_t height);
+
 // The offset after deltaTime seconds at speed units per second, wrapped into [0, 1).
 float advanceWaveOffset(float offset, float speed, float deltaTime);
 

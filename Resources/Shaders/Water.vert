@@ -8,13 +8,11 @@ layout(location = 6) in vec4 instance3;
 
 uniform mat4 view;
 uniform mat4 projection;
-uniform vec3 cameraPos;     // world space
-uniform vec3 lightPosition; // world space
+uniform vec3 cameraPos; // world space
 
 out vec4 clipSpace;
 out vec2 waveUV;
 out vec3 toCamera;
-out vec3 fromLight;
 
 const float tiling = 0.04; // one du/dv tile every 25 units, whatever the mesh's own mapping
 
@@ -23,6 +21,5 @@ void main() {
     clipSpace = projection * view * world;
     waveUV = world.xz * tiling;
     toCamera = cameraPos - world.xyz;
-    fromLight = world.xyz - lightPosition;
     gl_Position = clipSpace;
 }

@@ -119,6 +119,24 @@ TEST(MirrorCamera, MirrorsEyeAndPitchAboutTheWaterKeepingTheHeading) {
     expectView(level, glm::vec3(-8, WATER_HEIGHT, 12), glm::vec3(-2, 1, 1));
 }
 
+TEST(WaterScissor, CoversWhereThePondShowsTheWholeTargetFromInsideAndNothingWhenAway) {
+    // A flat 18-unit pond, 40 units ahead of a camera looking north.
+    const std::unique_ptr<BoundingBox> pond(
+        makeBoundingBox(glm::vec3(9, 0, 9), glm::vec3(-9, 0, -9), glm::mat4(1.0f)));
+    const auto scissor = [&](const glm::vec3& eye, const glm::vec3& direction) {
+        const Camera camera = cameraAt(eye, direction);
+        return waterScissor(camera.projection * camera.view * at(0, 0, -40), *pond, 640, 480);
+    };
+    const glm::ivec4 ahead = scissor(glm::vec3(0, 5, 0), glm::vec3(0, 0, -1));
+    EXPECT_GT(ahead.z, 100);
+    EXPECT_LT(ahead.z, 640);
+    EXPECT_LT(ahead.y + ahead.w, 240) << "below the horizon";
+    EXPECT_GT(ahead.x + ahead.z / 2, 300);
+    EXPECT_LT(ahead.x + ahead.z / 2, 340);
+    EXPECT_EQ(scissor(glm::vec3(0, 5, -40), glm::vec3(0, -1, -1)), glm::ivec4(0, 0, 640, 480));
+    EXPECT_EQ(scissor(glm::vec3(0, 5, 0), glm::vec3(0, 0, 1)).z, 0) << "behind the eye";
+}
+
 TEST(WaveOffset, GrowsByTheSpeedPerSecondAndWrapsAtOne) {
     EXPECT_FLOAT_EQ(advanceWaveOffset(0.0f, 0.02f, 1.0f), 0.02f);
     EXPECT_NEAR(advanceWaveOffset(0.99f, 0.02f, 1.0f), 0.01f, 1e-6f);

@@ -116,8 +116,29 @@ bool inPond(glm::vec2 p, float margin) {
 std::vector<ModelFile> buildModels(LevelLayout& layout) {
     std::vector<ModelFile> files;
     TerrainMeshes terrain = buildTerrain();
-    files.push_back(drawn("terrain.dae", "grass.png", terrain.grass, {glm::mat4(1.0f)}));
-    files.push_back(drawn("cliffs.dae", "cliff.png", terrain.cliffs, {glm::mat4(1.0f)}));
+    // The ground and the cliffs in pieces, so the passes draw only those in view. The corner
+    // piece of greatest x and z keeps the plain name, and with it the level's outer corner.
+    for (const char* base : {"terrain", "cliffs"}) {
+        const bool grass = base[0] == 't';
+        std::vector<MeshData> pieces =
+            splitIntoTiles(grass ? terrain.grass : terrain.cliffs, kTerrainHalfSize, kTerrainTiles);
+        // A piece shaped like a basin would have its normals turned inside out by the
+        // importer; it joins the piece after it.
+        for (size_t k = 0; k + 1 < pieces.size(); ++k) {
+            if (!pieces[k].indices.empty() && infacingRepairWouldFlip(pieces[k])) {
+                appendTransformed(pieces[k + 1], pieces[k], glm::mat4(1.0f));
+                pieces[k] = MeshData();
+            }
+        }
+        for (size_t k = 0; k < pieces.size(); ++k) {
+            MeshData& piece = pieces[pieces.size() - 1 - k];
+            if (!piece.indices.empty()) {
+                const std::string suffix = k == 0 ? "" : std::to_string(k);
+                files.push_back(drawn(base + suffix + ".dae", grass ? "grass.png" : "cliff.png",
+                                      std::move(piece), {glm::mat4(1.0f)}));
+            }
+        }
+    }
     files.push_back(drawn("pondbed.dae", "mud.png", terrain.pond, {glm::mat4(1.0f)}));
     files.push_back(drawn("paths.dae", "dirt.png", terrain.paths, {glm::mat4(1.0f)}));
 

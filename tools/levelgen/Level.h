@@ -16,6 +16,7 @@ constexpr float kPondRadius = 12.0f; // the muddy basin, lip included
 constexpr float kWaterRadius = 9.0f; // the water disc reaches under the banks
 constexpr float kTerrainHalfSize = 57.6f;
 constexpr int kTerrainCells = 96;
+constexpr int kTerrainTiles = 4; // pieces per side of the drawn ground and cliffs
 
 const glm::vec2 kPondCentre(-30.0f, 29.0f); // (x, z)
 const glm::vec2 kLabCentre(0.0f, -21.0f);

@@ -1,5 +1,6 @@
 #include "tools/levelgen/MeshData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <tuple>
@@ -145,6 +146,35 @@ void smoothNormals(MeshData& mesh, uint32_t first) {
         float length = glm::length(n);
         mesh.normals[v] = length > 0.0f ? n / length : glm::vec3(0, 1, 0);
     }
+}
+
+std::vector<MeshData> splitIntoTiles(const MeshData& mesh, float halfSize, int tiles) {
+    std::vector<MeshData> pieces(static_cast<size_t>(tiles * tiles));
+    std::vector<std::vector<uint32_t>> remap(pieces.size());
+    const float size = 2.0f * halfSize / static_cast<float>(tiles);
+    auto cell = [&](float v) {
+        return std::clamp(static_cast<int>(std::floor((v + halfSize) / size)), 0, tiles - 1);
+    };
+    for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+        glm::vec3 centre(0.0f);
+        for (size_t k = 0; k < 3; ++k) {
+            centre += mesh.positions[mesh.indices[t + k]] / 3.0f;
+        }
+        const size_t piece = static_cast<size_t>(cell(centre.z) * tiles + cell(centre.x));
+        MeshData& out = pieces[piece];
+        std::vector<uint32_t>& index = remap[piece];
+        if (index.empty()) {
+            index.assign(mesh.positions.size(), UINT32_MAX);
+        }
+        for (size_t k = 0; k < 3; ++k) {
+            const uint32_t v = mesh.indices[t + k];
+            if (index[v] == UINT32_MAX) {
+                index[v] = addVertex(out, mesh.positions[v], mesh.normals[v], mesh.uvs[v]);
+            }
+            out.indices.push_back(index[v]);
+        }
+    }
+    return pieces;
 }
 
 Bounds meshBounds(const MeshData& mesh) {

@@ -55,6 +55,11 @@ void addFlatTriangle(MeshData& mesh, const glm::vec3& a, const glm::vec3& b, con
 // the same position.
 void smoothNormals(MeshData& mesh, uint32_t first);
 
+// The triangles cut into tiles x tiles square pieces of the area within halfSize of the origin
+// in x and z, each triangle into the piece that holds its centre, so that culling can drop the
+// pieces out of view. Row by row from the least x and z; pieces stay empty where nothing lies.
+std::vector<MeshData> splitIntoTiles(const MeshData& mesh, float halfSize, int tiles);
+
 Bounds meshBounds(const MeshData& mesh);
 Bounds transformedBounds(const MeshData& mesh, const glm::mat4& matrix);
 

@@ -55,6 +55,31 @@ void addDisc(MeshData& mesh, glm::vec3 centre, float radius, int segments, bool 
     }
 }
 
+// A flat ring between two radii facing along normal, for rims that must not cut through what
+// they sit on.
+void addRing(MeshData& mesh, glm::vec3 centre, float inner, float outer, int segments, bool up,
+             const UvRect& rect) {
+    glm::vec3 normal(0, up ? 1.0f : -1.0f, 0);
+    uint32_t first = static_cast<uint32_t>(mesh.positions.size());
+    for (int i = 0; i <= segments; ++i) {
+        float a = 2.0f * kPi * static_cast<float>(i) / static_cast<float>(segments);
+        glm::vec3 d(std::sin(a), 0.0f, std::cos(a));
+        float s = static_cast<float>(i) / static_cast<float>(segments);
+        addVertex(mesh, centre + inner * d, normal, rect.map(glm::vec2(s, 0.0f)));
+        addVertex(mesh, centre + outer * d, normal, rect.map(glm::vec2(s, 1.0f)));
+    }
+    for (int i = 0; i < segments; ++i) {
+        uint32_t a = first + 2u * static_cast<uint32_t>(i);
+        if (up) {
+            addTriangle(mesh, a, a + 1, a + 3);
+            addTriangle(mesh, a, a + 3, a + 2);
+        } else {
+            addTriangle(mesh, a, a + 3, a + 1);
+            addTriangle(mesh, a, a + 2, a + 3);
+        }
+    }
+}
+
 // An upright cylinder or cone frustum between heights y0 and y1, with caps.
 void addCylinder(MeshData& mesh, glm::vec3 base, float r0, float r1, float height, int segments,
                  const UvRect& side, const UvRect& cap, glm::vec2 repeat = glm::vec2(1.0f)) {
@@ -106,7 +131,7 @@ float sphereNoise(glm::vec3 d, float scale, uint32_t seed) {
 MeshData makeRock() {
     MeshData mesh;
     addBlob(
-        mesh, 16, 10,
+        mesh, 12, 7,
         [](glm::vec3 d) {
             float bump =
                 1.0f + 0.28f * sphereNoise(d, 1.6f, 61u) + 0.08f * sphereNoise(d, 5.0f, 62u);
@@ -132,7 +157,7 @@ MeshData makePine() {
         float b = base[k], r = radius[k], h = height[k];
         uint32_t seed = 70u + static_cast<uint32_t>(k);
         addTube(
-            mesh, 18, 3, [&](float t) { return glm::vec3(0, b + h * t, 0); },
+            mesh, 12, 2, [&](float t) { return glm::vec3(0, b + h * t, 0); },
             [&](float s, float t) {
                 // Ragged boughs along the lower edge.
                 float ragged = 1.0f + 0.14f * std::sin(s * 2.0f * kPi * 6.0f) * (1.0f - t) +
@@ -140,7 +165,7 @@ MeshData makePine() {
                 return r * (1.0f - t) * ragged;
             },
             needles);
-        addDisc(mesh, glm::vec3(0, b, 0), r * 0.95f, 12, false, needles);
+        addDisc(mesh, glm::vec3(0, b, 0), r * 0.95f, 8, false, needles);
     }
     return mesh;
 }
@@ -297,16 +322,25 @@ MeshData makeTank() {
         mesh, 28, 2, [](float t) { return glm::vec3(0, 7.4f + 1.2f * t, 0); },
         [](float, float t) { return t >= 1.0f ? 0.0f : 2.3f * (1.0f - t); }, metal,
         glm::vec2(6.0f, 1.0f));
-    addDisc(mesh, glm::vec3(0, 7.4f, 0), 2.3f, 28, false, metal);
+    // The lid's underside only where it overhangs: a full disc would lie in the tank's top.
+    addRing(mesh, glm::vec3(0, 7.4f, 0), 2.1f, 2.3f, 28, false, metal);
     for (float x : {-1.4f, 1.4f}) {
         for (float z : {-1.4f, 1.4f}) {
             addBox(mesh, {x - 0.14f, -0.3f, z - 0.14f}, {x + 0.14f, 4.3f, z + 0.14f}, metal, 1.0f);
         }
     }
-    // Bands round the tank.
+    // Bands round the tank: an outer wall and two rims, no caps cutting through the tank.
+    const float band = 2.18f;
     for (float y : {4.9f, 6.6f}) {
-        addCylinder(mesh, glm::vec3(0, y, 0), 2.16f, 2.16f, 0.14f, 28, metal, metal,
-                    glm::vec2(6.0f, 0.1f));
+        addSurface(
+            mesh, 28, 1,
+            [&](float s, float t) {
+                float a = 2.0f * kPi * s;
+                return glm::vec3(band * std::sin(a), y + 0.14f * t, band * std::cos(a));
+            },
+            metal, glm::vec2(6.0f, 0.1f));
+        addRing(mesh, glm::vec3(0, y, 0), 2.1f, band, 28, false, metal);
+        addRing(mesh, glm::vec3(0, y + 0.14f, 0), 2.1f, band, 28, true, metal);
     }
     return mesh;
 }

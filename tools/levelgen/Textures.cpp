@@ -37,7 +37,8 @@ Image grass() {
     Image image = createImage(512, 512, false);
     paint(image, [](float u, float v) {
         float patches = fbm(u * 4.0f, v * 4.0f, 4, 1u, 4);
-        float blades = fbm(u * 64.0f, v * 16.0f, 2, 2u, 64);
+        // The period must divide both scales, or the texture's edges do not meet.
+        float blades = fbm(u * 64.0f, v * 16.0f, 2, 2u, 16);
         float dry = smooth(0.25f, 0.6f, fbm(u * 3.0f, v * 3.0f, 3, 3u, 3));
         vec4 green = mixColour(rgb(62, 92, 38), rgb(88, 118, 48), 0.5f + 0.5f * patches);
         vec4 c = mixColour(green, rgb(128, 122, 66), dry * 0.7f);
