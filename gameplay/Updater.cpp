@@ -110,6 +110,17 @@ void Updater::update(Scene& scene, float& frameTime) {
     applyRules(lifeTimer, scene);
 
     GameState& state = gameState();
+    // However the window opened and wherever the pointer was, play starts looking straight
+    // ahead: both looks are measured from the cursor as it stands now.
+    if (!looksStarted) {
+        looksStarted = true;
+        if (scene.player != nullptr) {
+            startMouseLook(scene.player->look, window);
+        }
+        if (scene.freeCamera != nullptr) {
+            startMouseLook(scene.freeCamera->look, window);
+        }
+    }
     Controllable* steered = nullptr;
     if (state.freeCamera) {
         steered = scene.freeCamera;
