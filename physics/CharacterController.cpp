@@ -234,7 +234,9 @@ void CharacterController::slide(const glm::vec3& motion, float minDistance) {
         // On an edge the faces' slopes say nothing; its height above the ground before it does.
         const bool onFace = glm::dot(hit.normal, hit.contactNormal) > kOnFace;
         const bool steep = onFace && hit.normal.y < desc.slopeLimit;
+        // Nothing the lower hemisphere's centre passes over is a step, whatever lies below it.
         const bool tooHigh =
+            hit.point.y > centre.y - desc.height * 0.5f ||
             heightAboveGround(hit.point, hit.contactNormal) > desc.stepOffset + kHeightTolerance;
         if (steep || tooHigh) {
             // A wall: slide along it, never up it.
