@@ -21,13 +21,6 @@ void startMouseLook(MouseLook& look, double cursorX, double cursorY) {
     look.started = true;
 }
 
-void startMouseLook(MouseLook& look, GLFWwindow* window) {
-    double x = 0.0;
-    double y = 0.0;
-    glfwGetCursorPos(window, &x, &y);
-    startMouseLook(look, x, y);
-}
-
 LookAngles followCursor(MouseLook& look, double cursorX, double cursorY) {
     const double maxTravel = kMaxPitch / kLookSensitivity;
     look.pitchTravel = std::clamp(look.pitchTravel + (cursorY - look.lastY), -maxTravel, maxTravel);

@@ -27,7 +27,6 @@ struct MouseLook {
 MouseLook makeMouseLook(int windowWidth, int windowHeight);
 // Takes the cursor where it stands as the reference: straight ahead and level.
 void startMouseLook(MouseLook& look, double cursorX, double cursorY);
-void startMouseLook(MouseLook& look, GLFWwindow* window);
 LookAngles followCursor(MouseLook& look, double cursorX, double cursorY);
 LookAngles followCursor(MouseLook& look, GLFWwindow* window);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "app/GameState.h"
@@ -111,14 +112,14 @@ void Updater::update(Scene& scene, float& frameTime) {
 
     GameState& state = gameState();
     // However the window opened and wherever the pointer was, play starts looking straight
-    // ahead: both looks are measured from the cursor as it stands now.
-    if (!looksStarted) {
-        looksStarted = true;
-        if (scene.player != nullptr) {
-            startMouseLook(scene.player->look, window);
-        }
+    // ahead: both looks are measured from the cursor as it stands at the first update.
+    if (scene.player != nullptr && !scene.player->look.started) {
+        double x = 0.0;
+        double y = 0.0;
+        glfwGetCursorPos(window, &x, &y);
+        startMouseLook(scene.player->look, x, y);
         if (scene.freeCamera != nullptr) {
-            startMouseLook(scene.freeCamera->look, window);
+            startMouseLook(scene.freeCamera->look, x, y);
         }
     }
     Controllable* steered = nullptr;

@@ -17,7 +17,6 @@ constexpr float kQuarterTurn = 1.5707964f;
 struct Updater {
     float lifeTimer = 0.0f; // seconds towards the next loss of one life point
     GLFWwindow* window = nullptr;
-    bool looksStarted = false; // the cursor's reference was taken at the first update
 
     explicit Updater(GLFWwindow* window);
     void update(Scene& scene, float& frameTime);
