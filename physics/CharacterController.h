@@ -63,8 +63,7 @@ class CharacterController {
     // horizontal direction); a drop deeper than the step offset counts as a wall.
     float heightAboveGround(const glm::vec3& point, const glm::vec3& side) const;
     // How high a landing stands above the ground the move started from, that ground's slope
-    // carried on to where it landed.
-    // Without a ground to measure from, footRise is the answer.
+    // carried on to where it landed; footRise when the move started from no ground.
     float landingStep(const SweepHit& landing, const glm::vec3& start, float footRise) const;
     // Pushes the capsule out of any penetration of the level.
     void pushOut();
