@@ -13,11 +13,15 @@ MouseLook makeMouseLook(int windowWidth, int windowHeight) {
     return look;
 }
 
+void startMouseLook(MouseLook& look, double cursorX, double cursorY) {
+    look.centreX = cursorX;
+    look.centreY = cursorY;
+    look.lastY = cursorY;
+    look.pitchTravel = 0.0;
+    look.started = true;
+}
+
 LookAngles followCursor(MouseLook& look, double cursorX, double cursorY) {
-    if (!look.started) {
-        look.lastY = look.centreY;
-        look.started = true;
-    }
     const double maxTravel = kMaxPitch / kLookSensitivity;
     look.pitchTravel = std::clamp(look.pitchTravel + (cursorY - look.lastY), -maxTravel, maxTravel);
     look.lastY = cursorY;

@@ -13,17 +13,20 @@ struct LookAngles {
     float pitch = 0.0f; // degrees, positive looks down
 };
 
-// Angles come from the cursor's travel since the window centre. The vertical travel is
-// clamped as it accumulates, so turning the mouse back responds at once at the limit.
+// Angles come from the cursor's travel since its reference: the window centre until the game
+// starts, then the cursor as it stood at the start. The vertical travel is clamped as it
+// accumulates, so turning the mouse back responds at once at the limit.
 struct MouseLook {
     double centreX = 0.0;
     double centreY = 0.0;
     double lastY = 0.0;
     double pitchTravel = 0.0;
-    bool started = false;
+    bool started = false; // the reference is the cursor at the start
 };
 
 MouseLook makeMouseLook(int windowWidth, int windowHeight);
+// Takes the cursor where it stands as the reference: straight ahead and level.
+void startMouseLook(MouseLook& look, double cursorX, double cursorY);
 LookAngles followCursor(MouseLook& look, double cursorX, double cursorY);
 LookAngles followCursor(MouseLook& look, GLFWwindow* window);
 

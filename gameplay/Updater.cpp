@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "app/GameState.h"
@@ -110,6 +111,17 @@ void Updater::update(Scene& scene, float& frameTime) {
     applyRules(lifeTimer, scene);
 
     GameState& state = gameState();
+    // However the window opened and wherever the pointer was, play starts looking straight
+    // ahead: both looks are measured from the cursor as it stands at the first update.
+    if (scene.player != nullptr && !scene.player->look.started) {
+        double x = 0.0;
+        double y = 0.0;
+        glfwGetCursorPos(window, &x, &y);
+        startMouseLook(scene.player->look, x, y);
+        if (scene.freeCamera != nullptr) {
+            startMouseLook(scene.freeCamera->look, x, y);
+        }
+    }
     Controllable* steered = nullptr;
     if (state.freeCamera) {
         steered = scene.freeCamera;

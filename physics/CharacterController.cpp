@@ -17,6 +17,10 @@ constexpr float kHeightTolerance = 0.002f;
 // A touch whose normal is this close to the triangle's face lies on the face, not on an edge.
 constexpr float kOnFace = 0.99f;
 constexpr float kTiny = 1e-6f;
+// The ground beside a touched point is probed this far to the capsule's side of it, from this
+// much above it.
+constexpr float kBeside = 0.001f;
+constexpr float kGroundProbeSlack = 0.01f;
 
 btVector3 toBullet(const glm::vec3& v) {
     return btVector3(v.x, v.y, v.z);
@@ -176,10 +180,12 @@ glm::dvec3 CharacterController::getFootPosition() const {
 
 void CharacterController::setPosition(const glm::dvec3& position) {
     centre = glm::vec3(position);
+    grounded = false;
 }
 
 void CharacterController::setFootPosition(const glm::dvec3& position) {
     centre = glm::vec3(position.x, position.y + footOffset(), position.z);
+    grounded = false;
 }
 
 SweepHit CharacterController::sweep(const glm::vec3& from, const glm::vec3& motion) const {
@@ -210,7 +216,7 @@ void CharacterController::advance(const glm::vec3& motion, SweepHit* hitOut) {
     }
 }
 
-void CharacterController::slide(const glm::vec3& motion, float startFoot, float minDistance) {
+void CharacterController::slide(const glm::vec3& motion, float minDistance) {
     glm::vec3 remaining = motion;
     for (int slide = 0; slide < kSideSlides; ++slide) {
         const float length = glm::length(remaining);
@@ -225,9 +231,13 @@ void CharacterController::slide(const glm::vec3& motion, float startFoot, float 
         }
         remaining -= centre - before;
         glm::vec3 normal = hit.normal;
+        // On an edge the faces' slopes say nothing; its height above the ground before it does.
         const bool onFace = glm::dot(hit.normal, hit.contactNormal) > kOnFace;
-        const bool steep = hit.normal.y < desc.slopeLimit;
-        const bool tooHigh = hit.point.y - startFoot > desc.stepOffset + kHeightTolerance;
+        const bool steep = onFace && hit.normal.y < desc.slopeLimit;
+        // Nothing the lower hemisphere's centre passes over is a step, whatever lies below it.
+        const bool tooHigh =
+            hit.point.y > centre.y - desc.height * 0.5f ||
+            heightAboveGround(hit.point, hit.contactNormal) > desc.stepOffset + kHeightTolerance;
         if (steep || tooHigh) {
             // A wall: slide along it, never up it.
             normal.y = 0.0f;
@@ -245,6 +255,42 @@ void CharacterController::slide(const glm::vec3& motion, float startFoot, float 
         // Keep the tangential part of what is left.
         remaining -= normal * glm::dot(remaining, normal);
     }
+}
+
+float CharacterController::heightAboveGround(const glm::vec3& point, const glm::vec3& side) const {
+    const glm::vec3 flat(side.x, 0.0f, side.z);
+    const float length = glm::length(flat);
+    const glm::vec3 beside = length > kTiny ? point + flat * (kBeside / length) : point;
+    const float depth = desc.stepOffset + kGroundProbeSlack;
+    const btVector3 from = toBullet(beside + glm::vec3(0.0f, kGroundProbeSlack, 0.0f));
+    const btVector3 to = toBullet(beside - glm::vec3(0.0f, depth, 0.0f));
+    btCollisionWorld::ClosestRayResultCallback ray(from, to);
+    ray.m_collisionFilterGroup = kPlayerGroup;
+    ray.m_collisionFilterMask = kLevelGroup;
+    world->rayTest(from, to, ray);
+    if (!ray.hasHit()) {
+        return depth;
+    }
+    return point.y - ray.m_hitPointWorld.y();
+}
+
+float CharacterController::landingStep(const SweepHit& landing, const glm::vec3& start,
+                                       float footRise) const {
+    if (glm::dot(landing.normal, landing.contactNormal) <= kOnFace) {
+        // An edge stands as high as it rises above the ground on the side the capsule came from.
+        return heightAboveGround(landing.point, start - landing.point);
+    }
+    if (!grounded) {
+        return footRise;
+    }
+    // A face, against the ground the move started from: a walkable slope carries on as a plane,
+    // anything else as level ground.
+    const bool onFace = glm::dot(ground.normal, ground.contactNormal) > kOnFace;
+    const glm::vec3 slope =
+        onFace && ground.normal.y >= desc.slopeLimit ? ground.normal : glm::vec3(0, 1, 0);
+    const glm::vec3 offset = landing.point - ground.point;
+    const float carried = ground.point.y - (slope.x * offset.x + slope.z * offset.z) / slope.y;
+    return landing.point.y - std::max(carried, ground.point.y);
 }
 
 void CharacterController::pushOut() {
@@ -271,13 +317,14 @@ void CharacterController::move(const glm::vec3& displacement, float minDistance,
     const glm::vec3 side(displacement.x, 0.0f, displacement.z);
     const bool walking = glm::length(side) > kTiny;
     const glm::vec3 start = centre;
-    const float startFoot = start.y - static_cast<float>(footOffset());
 
     // The first try steps up by the step offset while walking; a landing that is steep or too
     // high sends the move back to the start, to be redone without the step.
+    SweepHit landing;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const bool stepping = walking && attempt == 0;
         centre = start;
+        landing = SweepHit();
 
         const float upDistance = rise + (stepping ? desc.stepOffset : 0.0f);
         if (upDistance > minDistance) {
@@ -286,26 +333,25 @@ void CharacterController::move(const glm::vec3& displacement, float minDistance,
         const float lifted = std::max(0.0f, centre.y - start.y - rise);
 
         if (walking) {
-            slide(side, startFoot, minDistance);
+            slide(side, minDistance);
         }
 
         const float downDistance = fall + lifted;
-        SweepHit landing;
         if (downDistance > minDistance) {
             advance(-up * downDistance, &landing);
         }
         if (!stepping || !landing.hit) {
             break;
         }
-        // On a face the step is how far the foot rose. An edge is a step as high as the edge
-        // above the foot, and carries the capsule whatever the slopes of its triangles.
         const bool onFace = glm::dot(landing.normal, landing.contactNormal) > kOnFace;
         const bool steep = onFace && landing.normal.y < desc.slopeLimit;
-        const float stepHeight = onFace ? centre.y - start.y - rise : landing.point.y - startFoot;
-        const bool tooHigh = stepHeight > desc.stepOffset + kHeightTolerance;
+        const bool tooHigh = landingStep(landing, start, centre.y - start.y - rise) >
+                             desc.stepOffset + kHeightTolerance;
         if (!steep && !tooHigh) {
             break;
         }
     }
+    grounded = landing.hit;
+    ground = landing;
     pushOut();
 }

@@ -34,6 +34,9 @@ class CharacterController {
     btCollisionObject* body = nullptr; // owned, outside the world: the depenetration probe
     CapsuleDesc desc;
     glm::vec3 centre = glm::vec3(0.0f);
+    // What the last move landed on; steps are measured from it, not from the capsule's bottom.
+    bool grounded = false;
+    SweepHit ground;
 
     CharacterController(btCollisionWorld* world, const CapsuleDesc& desc);
     ~CharacterController();
@@ -55,7 +58,13 @@ class CharacterController {
     // Moves along motion, stopping the contact offset short of a touch.
     void advance(const glm::vec3& motion, SweepHit* hit);
     // The side pass: up to ten slides, each keeping the tangential part of the rest.
-    void slide(const glm::vec3& motion, float startFoot, float minDistance);
+    void slide(const glm::vec3& motion, float minDistance);
+    // How high a touched point stands above the ground just beside it, on the side given (a
+    // horizontal direction); a drop deeper than the step offset counts as a wall.
+    float heightAboveGround(const glm::vec3& point, const glm::vec3& side) const;
+    // How high a landing stands above the ground the move started from, that ground's slope
+    // carried on to where it landed; footRise when the move started from no ground.
+    float landingStep(const SweepHit& landing, const glm::vec3& start, float footRise) const;
     // Pushes the capsule out of any penetration of the level.
     void pushOut();
 };

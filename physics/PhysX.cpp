@@ -97,12 +97,22 @@ PhysX::~PhysX() {
 
 void PhysX::step(float& frameTime) {
     removePendingActor();
-    accumulator += frameTime;
-    if (accumulator < kStepTime) {
-        return;
+    // The first frame carries the whole start-up; the world starts from rest instead of racing
+    // through it.
+    accumulator += stepped ? frameTime : std::min(frameTime, kStepTime);
+    stepped = true;
+    for (int i = 0; i < kMaxStepsPerCall && accumulator >= kStepTime - kStepSlack; ++i) {
+        accumulator -= kStepTime;
+        fixedStep();
     }
-    // One step at most, whatever the debt: a slow frame never sets off a burst of catch-up steps.
-    accumulator -= kStepTime;
+    // A frame too slow to catch up with lets the rest go rather than owe it to later frames.
+    if (accumulator >= kStepTime - kStepSlack) {
+        accumulator = 0.0f;
+    }
+    accumulator = std::max(accumulator, 0.0f); // the slack may overdraw by a hair
+}
+
+void PhysX::fixedStep() {
     updateTriggers();
     if (player == nullptr) {
         return;

@@ -24,6 +24,11 @@ struct CollisionMesh;
 
 // 1/60 s, bit pattern 0x3C888889.
 constexpr float kStepTime = 1.0f / 60.0f;
+// Catching up stops here: the world keeps real time down to 7.5 frames a second.
+constexpr int kMaxStepsPerCall = 8;
+// A frame this short of a whole number of steps pays for them all: 0.05 s is three steps, though
+// three single-precision steps add up to a hair more.
+constexpr float kStepSlack = 1e-6f;
 
 // Collision groups (the values of Bullet's own filter bits).
 constexpr int kLevelGroup = 2;    // level mesh and ground plane
@@ -38,6 +43,7 @@ struct PhysX {
     CCT* player = nullptr;                         // owned, with its camera and controller
     std::map<std::string, PhysXTrigger*> triggers; // trigger name to its reaction
     float accumulator = 0.0f;                      // simulated-time debt, seconds
+    bool stepped = false;                          // the first call has been made
     glm::vec3 gravity = glm::vec3(0.0f, -9.8f, 0.0f);
 
     // Owned here and freed by the destructor, whether still in the world or removed.
@@ -60,8 +66,11 @@ struct PhysX {
     PhysX(const PhysX&) = delete;
     PhysX& operator=(const PhysX&) = delete;
 
-    // Removes the pending actor, then runs at most one fixed step of 1/60 s.
+    // Removes the pending actor, then runs the fixed steps of 1/60 s the frame pays for, at
+    // most kMaxStepsPerCall; the time beyond them is dropped.
     void step(float& frameTime);
+    // One fixed step: triggers, the player's move and its camera.
+    void fixedStep();
     // Tests every trigger against the player and reports each touch found and lost.
     void updateTriggers();
     void removePendingActor();

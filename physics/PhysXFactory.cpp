@@ -107,7 +107,8 @@ Laboratory* PhysXFactory::createLaboratory(const std::string& fileName) {
     laboratory->model = model;
     laboratory->name = "Labor";
     const Decomposition pose = decomposeTransform(model->instances.front());
-    const glm::vec3& half = pose.scale;
+    // A mirroring placement decomposes into negative scales; the box is as large either way.
+    const glm::vec3 half = glm::abs(pose.scale);
     laboratory->actor = addTrigger(*physX, new btBoxShape(btVector3(half.x, half.y, half.z)),
                                    pose.translation, pose.rotation, laboratory->name);
     return laboratory;

@@ -3,8 +3,10 @@
 // key callback. One run cures, one stands still until the Morbane wins.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 
 #include <FreeImage.h>
 #include <GL/glew.h>
@@ -195,6 +197,39 @@ TEST(Playthrough, CollectTheThreeMedicinesMixTheCureAndWin) {
     played.frame(true, "cured.png");
     EXPECT_EQ(played.foot(), stoppedAt);
     EXPECT_EQ(state.life, lifeLeft);
+}
+
+TEST(Playthrough, AtTwelveFramesASecondWalkingKeepsWallTime) {
+    PlayedGame played;
+    ASSERT_NE(played.game, nullptr);
+    for (int i = 0; i < 60; ++i) {
+        played.frame(); // land on the ground
+    }
+    // South-east of the spawn the ground lies open and level for more than 30 units.
+    LookAngles look;
+    look.yaw = 135.0f;
+    const glm::vec3 start = played.foot();
+    const double pressed = glfwGetTime();
+    double now = pressed;
+    played.player()->steer(look, MoveKey::Forward); // W seen by this frame's update
+    for (int frame = 1; now - pressed < 3.0; ++frame) {
+        std::this_thread::sleep_until(std::chrono::steady_clock::now() +
+                                      std::chrono::duration<double>(pressed + frame / 12.0 - now));
+        const double last = now;
+        now = glfwGetTime();
+        // The loop's physics and rules on the clock's frame time; the sleep stands in for drawing.
+        float frameTime = static_cast<float>(now - last);
+        glfwPollEvents();
+        played.game->physics->step(frameTime);
+        played.game->updater->update(*played.game->scene, frameTime);
+        played.player()->steer(look, MoveKey::Forward);
+    }
+    const float walked =
+        glm::length(glm::vec2(played.foot().x - start.x, played.foot().z - start.z));
+    EXPECT_LT(now - pressed, 3.2);
+    // Give or take the frame in which W is first seen.
+    EXPECT_NEAR(walked, 10.0 * (now - pressed), 10.0 / 12.0);
+    EXPECT_NEAR(walked, 30.0f, 2 * 10.0f / 12.0f);
 }
 
 namespace {

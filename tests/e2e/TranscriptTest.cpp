@@ -5,6 +5,7 @@
 #include "support/GameProcess.h"
 #include "support/PrivateDisplay.h"
 #include "support/Sandbox.h"
+#include "support/WindowCapture.h"
 
 namespace {
 
@@ -78,6 +79,52 @@ TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
     pressKey(id, "Escape");
     ASSERT_TRUE(game.waitForExit(60.0));
     EXPECT_EQ(game.exitStatus, 0);
+}
+
+namespace {
+
+// What the game shows a moment after its start; arguments empty for full screen.
+Picture firstView(const std::vector<std::string>& arguments, bool pointerInCorner) {
+    Sandbox sandbox(true);
+    if (pointerInCorner) {
+        runCommand("xdotool mousemove 0 0");
+    }
+    GameProcess game(arguments, sandbox.path("work"));
+    Picture picture;
+    if (game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) {
+        const std::string id = findWindow("Morbane", 10.0);
+        // Once frames show, a second more lets the player land on the ground.
+        for (int attempt = 0; attempt < 60 && darkShare(captureWindow(id)) > 0.35; ++attempt) {
+            game.readFor(0.25);
+        }
+        game.readFor(1.0);
+        picture = captureWindow(id);
+        pressKey(id, "Escape");
+    }
+    EXPECT_TRUE(game.waitForExit(60.0));
+    return picture;
+}
+
+} // namespace
+
+TEST(Transcript, TheFirstViewIsTheSameInACentredWindowAsFullScreen) {
+    for (const bool corner : {false, true}) {
+        const int width = corner ? 1280 : 1024;
+        const int height = corner ? 720 : 768;
+        SCOPED_TRACE(width);
+        Picture full;
+        {
+            PrivateDisplay display(width, height);
+            full = firstView({}, false);
+        }
+        PrivateDisplay display;
+        const Picture windowed =
+            firstView({"-d", std::to_string(width), std::to_string(height)}, corner);
+        ASSERT_EQ(full.width, width);
+        EXPECT_LT(darkShare(full), 0.35); // the scene, not the night sky
+        // Only the water's drift differs; a view turned aside differs everywhere.
+        EXPECT_LT(meanDifference(full, windowed), 2.0);
+    }
 }
 
 TEST(Transcript, MissingResourcesStopTheStartWithStatusOne) {

@@ -39,12 +39,29 @@ void expectStopped(const glm::vec3& foot, float lo, float hi) {
     expectWithin(foot, {lo, -1e-3f, -1e-3f}, {hi, 1e-3f, 1e-3f});
 }
 
-// A slope of the given angle rising along +x from x = 2 to a plateau at height 3.
-CollisionMesh* ramp(float degrees) {
+// A slope of the given angle rising along +x from x = 2 to height 3, then a lip up to a plateau.
+CollisionMesh* ramp(float degrees, float lip = 0.0f) {
     const float top = 2.0f + 3.0f / std::tan(glm::radians(degrees));
-    return addQuad(
-        addQuad(new CollisionMesh(), {2, 0, -10}, {top, 3, -10}, {top, 3, 10}, {2, 0, 10}),
-        {top, 3, -10}, {top + 20, 3, -10}, {top + 20, 3, 10}, {top, 3, 10});
+    auto* mesh = addQuad(new CollisionMesh(), {2, 0, -10}, {top, 3, -10}, {top, 3, 10}, {2, 0, 10});
+    addQuad(mesh, {top, 3, -10}, {top, 3 + lip, -10}, {top, 3 + lip, 10}, {top, 3, 10});
+    return addQuad(mesh, {top, 3 + lip, -10}, {top + 20, 3 + lip, -10}, {top + 20, 3 + lip, 10},
+                   {top, 3 + lip, 10});
+}
+
+// Stairs from x = 2, each step a block reaching on to x = 30.
+CollisionMesh* stairs(float rise, float tread, int count) {
+    CollisionMesh* mesh = new CollisionMesh();
+    for (int i = 0; i < count; ++i) {
+        CollisionMesh* block = box({2 + i * tread, 0, -5}, {30, (i + 1) * rise, 5});
+        for (const uint32_t index : block->indices) {
+            mesh->indices.push_back(mesh->vertexCount + index);
+        }
+        mesh->vertices.insert(mesh->vertices.end(), block->vertices.begin(), block->vertices.end());
+        mesh->vertexCount += block->vertexCount;
+        mesh->triangleCount += block->triangleCount;
+        releaseCollisionMesh(block);
+    }
+    return mesh;
 }
 
 using Log = std::vector<std::string>;
@@ -122,15 +139,49 @@ TEST(Controller, ClimbsOnlyWhatTheStepOffsetAndTheSlopeLimitAllow) {
     const struct {
         CollisionMesh* level;
         float top; // 0 where the capsule stays at the foot of it
-    } climbs[] = {{step(0.10f), 0.10f}, {step(0.25f), 0.25f}, {step(0.26f), 0}, {step(0.6f), 0},
-                  {ramp(20), 3},        {ramp(44), 3},        {ramp(46), 0},    {ramp(60), 0}};
+    } climbs[] = {{step(0.10f), 0.10f},
+                  {step(0.25f), 0.25f},
+                  {step(0.26f), 0},
+                  {step(0.6f), 0},
+                  {ramp(20), 3},
+                  {ramp(44), 3},
+                  {ramp(46), 0},
+                  {ramp(60), 0},
+                  {ramp(20, 0.25f), 3.25f},
+                  {ramp(30, 0.25f), 3.25f},
+                  {ramp(40, 0.25f), 3.25f},
+                  {ramp(40, 0.05f), 3.05f},
+                  {ramp(30, 0.10f), 3.10f},
+                  {stairs(0.15f, 0.2f, 20), 3},
+                  {stairs(0.2f, 0.3f, 15), 3},
+                  {stairs(0.24f, 0.4f, 12), 2.88f}};
     for (const auto& c : climbs) {
         SCOPED_TRACE(&c - climbs);
         const glm::vec3 foot = walkOver(c.level, {0, 0, 0}, {10, 0, 0}, 120);
         if (c.top > 0) {
-            expectNear(foot, {20, c.top, 0});
+            // Riding over a lip's edge costs a little headway.
+            expectWithin(foot, {19.9f, c.top - 1e-3f, -1e-3f}, {20 + 1e-3f, c.top + 1e-3f, 1e-3f});
         } else {
             expectStopped(foot, 1.4f, 2.0f);
+        }
+    }
+    // Held back by a lip too high, a slope too steep or a wall, the capsule keeps still.
+    const float lipAt = 2.0f + 3.0f / std::tan(glm::radians(30.0f));
+    const struct {
+        CollisionMesh* level;
+        glm::vec3 lo, hi; // where it is held
+    } holds[] = {{ramp(30, 0.26f), {lipAt - 1, 2.5f, -1e-3f}, {lipAt, 3, 1e-3f}},
+                 {ramp(46), {1.4f, -1e-3f, -1e-3f}, {2, 1e-3f, 1e-3f}},
+                 {box({3, 0, -5}, {4, 10, 5}), {2.44f, -1e-3f, -1e-3f}, {2.5f, 1e-3f, 1e-3f}}};
+    for (const auto& h : holds) {
+        SCOPED_TRACE(&h - holds);
+        TestWorld world(glm::vec3(0.0f), h.level);
+        world.walk({10, 0, 0}, 120);
+        const glm::vec3 held = world.foot();
+        expectWithin(held, h.lo, h.hi);
+        for (int i = 0; i < 30; ++i) {
+            world.walk({10, 0, 0}, 1);
+            expectNear(world.foot(), held, 1e-4f);
         }
     }
     // Too steep to climb is not too steep to walk down, and nothing slides down it unwalked.
@@ -139,7 +190,7 @@ TEST(Controller, ClimbsOnlyWhatTheStepOffsetAndTheSlopeLimitAllow) {
     expectStopped(walkOver(ramp(60), {plateau, 3, 0}, {-10, 0, 0}, 120), -20, 1);
 }
 
-TEST(Controller, SteersWhereThePlayerLooksAndStepsAtMostOncePerCall) {
+TEST(Controller, SteersWhereThePlayerLooksAndCatchesUpAtMostEightStepsPerFrame) {
     gameState().skipFirstPitch = true;
     TestWorld world;
     CCT& player = *world.player;
@@ -156,26 +207,34 @@ TEST(Controller, SteersWhereThePlayerLooksAndStepsAtMostOncePerCall) {
     expectNear(steered(90, -70, MoveKey::Back), {-10 * std::cos(glm::radians(70.0f)), 0, 0});
     expectNear(steered(90, 84, MoveKey::Left), {0, 0, -10});
 
-    // Below one step: time is owed, nothing moves, the view stays.
+    // The first frame carries the start-up: one step, nothing owed.
     player.steer(LookAngles{40, 20}, MoveKey::Forward);
     const glm::vec3 stride = glm::vec3(player.velocity) * kStepTime;
+    world.frame(3.0f);
+    EXPECT_EQ(world.physX.accumulator, 0.0f);
+    expectNear(world.foot(), stride, 1e-5f);
+    // Below one step: time is owed, nothing moves, the view stays.
     const glm::mat4 view = player.camera->view;
     world.frame(0.01f);
     EXPECT_EQ(world.physX.accumulator, 0.01f);
-    expectNear(world.foot(), glm::vec3(0), 1e-6f);
-    EXPECT_EQ(player.camera->view, view);
-    // 0.05 more pays for one step and keeps the rest; the eye follows, 5 above the foot.
-    world.frame(0.05f);
-    EXPECT_EQ(world.physX.accumulator, (0.01f + 0.05f) - kStepTime);
     expectNear(world.foot(), stride, 1e-5f);
+    EXPECT_EQ(player.camera->view, view);
+    // 0.04 more pays for three steps; the eye follows, 5 above the foot.
+    world.frame(0.04f);
+    EXPECT_LT(world.physX.accumulator, 1e-6f);
+    expectNear(world.foot(), 4.0f * stride, 1e-5f);
     const glm::vec3 eye = world.foot() + glm::vec3(0, 5, 0);
     EXPECT_EQ(glm::vec3(player.camera->position), eye);
     EXPECT_EQ(player.camera->view,
               lookRotation(LookAngles{40, 20}) * glm::translate(glm::mat4(1.0f), -eye));
-    // A long frame still runs a single step.
-    world.frame(1.0f);
-    expectNear(world.foot(), 2.0f * stride, 1e-5f);
-    EXPECT_NEAR(world.physX.accumulator, 1.06f - 2 * kStepTime, 1e-6f);
+    // A slow frame catches up eight steps at most and owes nothing beyond them.
+    for (const float slow : {0.05f, 0.5f, 30.0f}) {
+        const glm::vec3 before = world.foot();
+        world.frame(slow);
+        const int steps = slow < 0.1f ? 3 : 8;
+        expectNear(world.foot() - before, float(steps) * stride, 1e-4f);
+        EXPECT_LT(world.physX.accumulator, kStepTime);
+    }
 }
 
 TEST(Triggers, EveryTouchFoundOrLostIsReportedOnceLossesFirst) {
@@ -184,7 +243,11 @@ TEST(Triggers, EveryTouchFoundOrLostIsReportedOnceLossesFirst) {
     world.addSphere("second", {5.5f, 1, 0});
     btCollisionObject* third = world.addSphere("third", {-10, 0.5f, 0});
     btCollisionObject* far = world.addSphere("far", {50, 1, 0});
-    world.walk(glm::vec3(10, 0, 0), 90);
+    // Walked through in slow frames of eight steps each: every touch of every step counts.
+    world.player->velocity = glm::vec4(10, 0, 0, 0);
+    for (int frame = 0; frame < 13; ++frame) {
+        world.frame(frame == 0 || frame == 12 ? kStepTime : 0.5f);
+    }
     EXPECT_EQ(std::exchange(world.log, {}),
               (Log{"first in", "second in", "first out", "second out"}));
     EXPECT_NEAR(world.foot().x, 15.0f, 1e-3f); // triggers do not block

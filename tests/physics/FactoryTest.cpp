@@ -101,7 +101,7 @@ TEST_F(Factory, BuildPosesEveryTriggerByItsPlacement) {
     writeMesh("drugs3.dae", placementsDae(drugs));
     const glm::mat4 at = glm::translate(glm::mat4(1.0f), glm::vec3(-10, 0.5f, 4)) * turned;
     writeMesh("Mixtable.dae",
-              placementsDae({glm::scale(at, glm::vec3(2.0f, 0.5f, 1.5f)), glm::mat4(1.0f)}));
+              placementsDae({glm::scale(at, glm::vec3(-2.0f, 0.5f, 1.5f)), glm::mat4(1.0f)}));
     TextureTable& textures = gameState().textureTable;
     textures = {{"bottle.png", 11}, {"shot2.png", 12}}; // no "pills.png": Medicine1 shows none
     PhysX physX;
@@ -122,7 +122,7 @@ TEST_F(Factory, BuildPosesEveryTriggerByItsPlacement) {
     }
     EXPECT_TRUE(scene.drugs->drugs[0]->actor->getWorldTransform().getOrigin() ==
                 btVector3(10, 1, 0));
-    // The table's box is as large as its placement's scale, and turned with it.
+    // The table's box is as large as its placement's scale, mirrored or not, and turned with it.
     const btCollisionObject* table = physX.laboratory->actor;
     const btVector3 half =
         static_cast<const btBoxShape*>(table->getCollisionShape())->getHalfExtentsWithMargin();

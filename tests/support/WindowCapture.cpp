@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include <FreeImage.h>
 
@@ -41,4 +42,15 @@ double darkShare(const Picture& picture, int threshold) {
         dark += std::max({picture.rgb[i], picture.rgb[i + 1], picture.rgb[i + 2]}) <= threshold;
     }
     return static_cast<double>(dark) / (picture.rgb.size() / 3);
+}
+
+double meanDifference(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height || a.rgb.empty()) {
+        return 255.0;
+    }
+    double sum = 0.0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) {
+        sum += std::abs(a.rgb[i] - b.rgb[i]);
+    }
+    return sum / a.rgb.size();
 }

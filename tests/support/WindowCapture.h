@@ -12,5 +12,8 @@ struct Picture {
 // An empty picture when the window cannot be read.
 Picture captureWindow(const std::string& windowId);
 
+// Mean absolute difference of two pictures of one size, 0 to 255; 255 when the sizes differ.
+double meanDifference(const Picture& a, const Picture& b);
+
 // Share of pixels whose brightest channel is at most threshold.
 double darkShare(const Picture& picture, int threshold = 8);
