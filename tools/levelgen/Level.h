@@ -25,7 +25,7 @@ const glm::vec2 kRampTop(-31.0f, 7.25f);
 constexpr float kRampHalfWidth = 2.75f;
 
 // The table's placement: its scale is the half extent of the trigger box.
-const glm::vec3 kTableHalfExtent(2.2f, 2.05f, 1.0f);
+const glm::vec3 kTableHalfExtent(2.2f, 2.05f, 1.5f);
 
 float terrainHeight(float x, float z);
 
