@@ -20,12 +20,11 @@ std::string nameToken(const std::string& line) {
     return line.substr(0, length);
 }
 
-std::vector<std::string> readNameList(const std::string& folder, const std::string& listName) {
-    std::ifstream file(folder + listName);
+bool tryReadNameList(const std::string& path, std::vector<std::string>& names) {
+    std::ifstream file(path);
     if (!file.is_open()) {
-        fatalError("\nERROR READING FILE: " + folder + listName);
+        return false;
     }
-    std::vector<std::string> names;
     std::string line;
     while (std::getline(file, line)) {
         // Names of any length are kept whole; lines that do not start with one are skipped.
@@ -33,6 +32,14 @@ std::vector<std::string> readNameList(const std::string& folder, const std::stri
         if (!name.empty()) {
             names.push_back(std::move(name));
         }
+    }
+    return true;
+}
+
+std::vector<std::string> readNameList(const std::string& folder, const std::string& listName) {
+    std::vector<std::string> names;
+    if (!tryReadNameList(folder + listName, names)) {
+        fatalError("\nERROR READING FILE: " + folder + listName);
     }
     return names;
 }

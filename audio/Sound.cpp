@@ -1,7 +1,5 @@
 #include "audio/Sound.h"
 
-#include <fstream>
-
 #include <AL/al.h>
 #include <sndfile.h>
 
@@ -11,15 +9,7 @@ const char* const kSoundFolder = "../Resources/Sounds/";
 
 std::vector<std::string> readSoundList(const std::string& folder, bool& ok) {
     std::vector<std::string> names;
-    std::ifstream file(folder + "Sounds");
-    ok = file.is_open();
-    std::string line;
-    while (std::getline(file, line)) {
-        std::string name = nameToken(line);
-        if (!name.empty()) {
-            names.push_back(std::move(name));
-        }
-    }
+    ok = tryReadNameList(folder + "Sounds", names);
     return names;
 }
 
