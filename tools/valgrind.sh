@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target morbane -j "$(nproc)"
 cd build
+# On a cold machine Mesa fills its on-disk shader cache from zstd and driver threads whose stacks
+# valgrind cuts off before the suppressed driver frames; without the cache every run is the same.
+export MESA_SHADER_CACHE_DISABLE=true
 xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
     valgrind --leak-check=full --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect \
         --keep-debuginfo=yes --suppressions=../tools/sanitizers/valgrind.supp --error-exitcode=3 \
