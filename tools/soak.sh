@@ -141,7 +141,9 @@ fi
 
 crashed=0
 exitStatus=""
+escSent=no
 if alive; then
+    escSent=yes
     xdotool windowfocus --sync "$window" 2>/dev/null
     key Escape
     for _ in $(seq 1 600); do
@@ -189,7 +191,8 @@ rssEnd=$(tail -n 1 "$samples" | cut -f 2)
     echo "played:               $(($(date +%s) - played)) s, $loops input loops"
     echo "RSS start / end:      ${rssStart:-?} kB / ${rssEnd:-?} kB, growth $((${rssEnd:-0} - ${rssStart:-0})) kB"
     echo "frame time median:    first ${firstMedian} s, last ${lastMedian} s ($lines status lines)"
-    echo "exit status after ESC: $exitStatus"
+    echo "ESC sent:             $escSent"
+    echo "exit status:          $exitStatus"
     echo "crashed:              $([ "$crashed" = 1 ] && echo yes || echo no)"
 } >>"$report"
 
@@ -200,7 +203,8 @@ if [ "$crashed" = 1 ]; then
         core=$(ls -t core core.* 2>/dev/null | head -n 1)
         if [ -n "$core" ]; then
             mv "$core" "$out/core"
-            gdb -q -batch -ex "thread apply all bt" ./morbane "$out/core" >>"$report" 2>&1
+            # The thread that faulted first, then every thread.
+            gdb -q -batch -ex bt -ex "thread apply all bt" ./morbane "$out/core" >>"$report" 2>&1
         else
             echo "no core file; the console ends:" >>"$report"
             tail -n 40 "$console" >>"$report"
