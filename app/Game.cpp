@@ -10,6 +10,7 @@
 #include "assets/MeshLoader.h"
 #include "assets/Scene.h"
 #include "assets/Textures.h"
+#include "audio/Audio.h"
 #include "gameplay/Updater.h"
 #include "physics/PhysX.h"
 #include "physics/PhysXFactory.h"
@@ -32,6 +33,7 @@ Game::Game(const Window& theWindow, std::optional<unsigned> layoutSeed)
     scene = new Scene;
     factory->loadScene(*scene);
     logOk();
+    audio = createAudio(); // no label: sound reports only what fails
 
     logLabel("PHYSX");
     physics = new PhysX;
@@ -47,6 +49,8 @@ Game::Game(const Window& theWindow, std::optional<unsigned> layoutSeed)
 }
 
 Game::~Game() {
+    releaseAudio(audio);
+    audio = nullptr;
     logLabel("GAME");
     delete factory;
     factory = nullptr;
@@ -79,6 +83,7 @@ void Game::frame(float& frameTime) {
         updater->update(*scene, frameTime);
     }
     renderer->render(*scene);
+    updateAudio(*audio, *scene, frameTime);
     printStatus(frameTime);
 }
 

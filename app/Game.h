@@ -10,6 +10,7 @@ struct Renderer;
 struct Scene;
 struct PhysX;
 struct PhysXFactory;
+struct Audio;
 
 struct Game {
     Factory* factory = nullptr; // owned, like every pointer here but window
@@ -19,6 +20,7 @@ struct Game {
     GLFWwindow* window = nullptr;
     PhysX* physics = nullptr;
     PhysXFactory* physXFactory = nullptr;
+    Audio* audio = nullptr;   // listens to the game; silent where sound failed
     float statusTimer = 0.0f; // seconds towards the next console status line
     int width = 0;
     int height = 0;
@@ -29,7 +31,8 @@ struct Game {
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // One pass of the main loop after events were polled: physics, rules, drawing, status line.
+    // One pass of the main loop after events were polled: physics, rules, drawing, sound,
+    // status line.
     void frame(float& frameTime);
     void printStatus(float& frameTime);
 };

@@ -1,6 +1,11 @@
 #include "assets/MeshLoader.h"
 
+#include <algorithm>
+#include <array>
 #include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <numeric>
 
 #include <GL/glew.h>
 #include <assimp/Importer.hpp>
@@ -29,9 +34,21 @@ glm::mat4 toGlm(const aiMatrix4x4& source) {
     return result;
 }
 
-// Fills the vertex lists, the triangles and the texture name; false when the mesh cannot be
-// drawn as the renderer expects.
-bool processMesh(MeshLoader& loader, const aiMesh& mesh, const aiScene& scene) {
+bool usableNormal(const glm::vec3& normal) {
+    const float squared = glm::dot(normal, normal);
+    return squared > 0.0f && std::isfinite(squared);
+}
+
+// Positions compared by their bits: a total order even for NaN, which real files do hold.
+std::array<uint32_t, 3> positionKey(const glm::vec3& p) {
+    std::array<uint32_t, 3> key;
+    std::memcpy(key.data(), &p[0], sizeof key);
+    return key;
+}
+
+// Fills the vertex lists, the triangles and the texture name; the reason the mesh cannot be
+// drawn, or empty.
+std::string processMesh(MeshLoader& loader, const aiMesh& mesh, const aiScene& scene) {
     loader.positions.clear();
     loader.normals.clear();
     loader.texCoords.clear();
@@ -40,9 +57,11 @@ bool processMesh(MeshLoader& loader, const aiMesh& mesh, const aiScene& scene) {
     loader.boxMax = glm::vec3(-FLT_MAX);
     loader.boxMin = glm::vec3(FLT_MAX);
 
-    if (mesh.mNumVertices == 0 || !mesh.HasNormals() || !mesh.HasTextureCoords(0)) {
-        return false;
+    const std::string reason = appendTriangles(mesh, loader.indices);
+    if (!reason.empty()) {
+        return reason;
     }
+    bool anyUnusableNormal = !mesh.HasNormals();
     for (unsigned int i = 0; i < mesh.mNumVertices; ++i) {
         const glm::vec3 p(mesh.mVertices[i].x, mesh.mVertices[i].y, mesh.mVertices[i].z);
         for (int axis = 0; axis < 3; ++axis) {
@@ -54,32 +73,26 @@ bool processMesh(MeshLoader& loader, const aiMesh& mesh, const aiScene& scene) {
             }
         }
         loader.positions.push_back(p);
-        loader.normals.emplace_back(mesh.mNormals[i].x, mesh.mNormals[i].y, mesh.mNormals[i].z);
-        loader.texCoords.emplace_back(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
-    }
-
-    for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
-        const aiFace& face = mesh.mFaces[f];
-        // Points and lines have no surface to draw.
-        if (face.mNumIndices < 3) {
-            continue;
+        if (mesh.HasNormals()) {
+            loader.normals.emplace_back(mesh.mNormals[i].x, mesh.mNormals[i].y, mesh.mNormals[i].z);
+            anyUnusableNormal = anyUnusableNormal || !usableNormal(loader.normals.back());
         }
-        for (unsigned int k = 0; k < face.mNumIndices; ++k) {
-            // Nothing validated the file; an index past the vertices would read beyond the
-            // GPU buffers.
-            if (face.mIndices[k] >= mesh.mNumVertices) {
-                return false;
+        if (mesh.HasTextureCoords(0)) {
+            loader.texCoords.emplace_back(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
+        } else {
+            loader.texCoords.emplace_back(0.0f, 0.0f);
+        }
+    }
+    // Files without normals, and STL files whose facets all say (0, 0, 0), are lit by normals
+    // of our own; normals the file does give are kept.
+    if (anyUnusableNormal) {
+        const std::vector<glm::vec3> computed = smoothNormals(loader.positions, loader.indices);
+        loader.normals.resize(computed.size());
+        for (size_t i = 0; i < computed.size(); ++i) {
+            if (!mesh.HasNormals() || !usableNormal(loader.normals[i])) {
+                loader.normals[i] = computed[i];
             }
         }
-        // A polygon becomes a fan around its first corner, keeping its winding.
-        for (unsigned int k = 1; k + 1 < face.mNumIndices; ++k) {
-            loader.indices.push_back(face.mIndices[0]);
-            loader.indices.push_back(face.mIndices[k]);
-            loader.indices.push_back(face.mIndices[k + 1]);
-        }
-    }
-    if (loader.indices.empty()) {
-        return false;
     }
 
     if (mesh.mMaterialIndex < scene.mNumMaterials) {
@@ -88,36 +101,34 @@ bool processMesh(MeshLoader& loader, const aiMesh& mesh, const aiScene& scene) {
                              &path);
         loader.diffuseName = path.C_Str();
     }
-    return true;
+    return {};
 }
 
 // The importer and its scene live only inside this call, so a failure leaves nothing behind
 // when the fatal path exits.
-bool readModel(MeshLoader& loader, const std::string& path) {
+std::string readModel(MeshLoader& loader, const std::string& path) {
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, kImportFlags);
-    if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
-        scene->mRootNode == nullptr) {
-        return false;
+    std::string reason;
+    const aiScene* scene = importScene(importer, path, reason);
+    const aiMesh* mesh = scene == nullptr ? nullptr : modelMesh(*scene, reason);
+    if (mesh == nullptr) {
+        return reason;
     }
-    const aiNode* root = scene->mRootNode;
-    if (root->mNumChildren == 0) {
-        return false;
-    }
-    const aiNode* first = root->mChildren[0];
-    if (first->mNumMeshes == 0 || first->mMeshes[0] >= scene->mNumMeshes) {
-        return false;
-    }
-    if (!processMesh(loader, *scene->mMeshes[first->mMeshes[0]], *scene)) {
-        return false;
+    reason = processMesh(loader, *mesh, *scene);
+    if (!reason.empty()) {
+        return reason;
     }
 
+    const aiNode* root = scene->mRootNode;
     const glm::mat4 rootMatrix = toGlm(root->mTransformation);
     loader.instances.clear();
+    if (root->mNumChildren == 0) {
+        loader.instances.push_back(rootMatrix);
+    }
     for (unsigned int c = 0; c < root->mNumChildren; ++c) {
         loader.instances.push_back(rootMatrix * toGlm(root->mChildren[c]->mTransformation));
     }
-    return true;
+    return {};
 }
 
 GLuint createStaticBuffer(GLenum target, GLsizeiptr bytes, const void* data) {
@@ -140,11 +151,101 @@ MeshLoader& meshLoader() {
     return loader;
 }
 
-void importModel(const std::string& name) {
+const aiScene* importScene(Assimp::Importer& importer, const std::string& path,
+                           std::string& reason) {
+    const aiScene* scene = importer.ReadFile(path, kImportFlags);
+    if (scene == nullptr) {
+        reason = std::string("Assimp refuses it: ") + importer.GetErrorString();
+    } else if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
+        reason = "Assimp imports it incomplete";
+    } else if (scene->mRootNode == nullptr) {
+        reason = "it has no root node";
+    } else {
+        return scene;
+    }
+    return nullptr;
+}
+
+const aiMesh* modelMesh(const aiScene& scene, std::string& reason) {
+    const aiNode* root = scene.mRootNode;
+    // Exporters that write a single object (PLY, OFF, glTF with one node, ...) hang its mesh
+    // on the root itself; that is one placement at the root's transformation.
+    const aiNode* holder = root->mNumChildren == 0 ? root : root->mChildren[0];
+    if (holder->mNumMeshes == 0 || holder->mMeshes[0] >= scene.mNumMeshes ||
+        scene.mMeshes[holder->mMeshes[0]] == nullptr) {
+        reason = root->mNumChildren == 0 ? "the root node has neither a child nor a mesh"
+                                         : "the root's first child node has no mesh";
+        return nullptr;
+    }
+    return scene.mMeshes[holder->mMeshes[0]];
+}
+
+std::string appendTriangles(const aiMesh& mesh, std::vector<uint32_t>& indices) {
+    const size_t before = indices.size();
+    for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        for (unsigned int k = 0; k < face.mNumIndices; ++k) {
+            // Nothing validated the file; an index past the vertices would read beyond the
+            // vertex lists and the GPU buffers.
+            if (face.mIndices[k] >= mesh.mNumVertices) {
+                return "a face names a vertex the mesh does not have";
+            }
+        }
+        for (unsigned int k = 1; k + 1 < face.mNumIndices; ++k) {
+            indices.push_back(face.mIndices[0]);
+            indices.push_back(face.mIndices[k]);
+            indices.push_back(face.mIndices[k + 1]);
+        }
+    }
+    if (indices.size() == before) {
+        return "the mesh has no triangle, only points or lines or nothing";
+    }
+    return {};
+}
+
+std::vector<glm::vec3> smoothNormals(const std::vector<glm::vec3>& positions,
+                                     const std::vector<uint32_t>& indices) {
+    // The cross product's length is twice the triangle's area, so larger faces weigh more.
+    std::vector<glm::vec3> sums(positions.size(), glm::vec3(0.0f));
+    for (size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const glm::vec3& a = positions[indices[t]];
+        const glm::vec3 faceNormal =
+            glm::cross(positions[indices[t + 1]] - a, positions[indices[t + 2]] - a);
+        for (size_t k = 0; k < 3; ++k) {
+            sums[indices[t + k]] += faceNormal;
+        }
+    }
+    // Importers split a vertex wherever its faces differ (OBJ does at every corner), so the
+    // vertices at one position share one normal: otherwise every face would look flat.
+    std::vector<uint32_t> order(positions.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&positions](uint32_t a, uint32_t b) {
+        return positionKey(positions[a]) < positionKey(positions[b]);
+    });
+    std::vector<glm::vec3> normals(positions.size());
+    for (size_t first = 0; first < order.size();) {
+        const std::array<uint32_t, 3> key = positionKey(positions[order[first]]);
+        size_t last = first;
+        glm::vec3 sum(0.0f);
+        for (; last < order.size() && positionKey(positions[order[last]]) == key; ++last) {
+            sum += sums[order[last]];
+        }
+        const glm::vec3 normal = usableNormal(sum) ? glm::normalize(sum) : glm::vec3(0, 1, 0);
+        for (; first < last; ++first) {
+            normals[order[first]] = normal;
+        }
+    }
+    return normals;
+}
+
+std::string tryImportModel(const std::string& name) {
     MeshLoader& loader = meshLoader();
-    const std::string path = loader.folder + name;
-    if (!readModel(loader, path)) {
-        fatalError("FEHLER BEIM LADEN DER MESH " + path);
+    return readModel(loader, loader.folder + name);
+}
+
+void importModel(const std::string& name) {
+    if (!tryImportModel(name).empty()) {
+        fatalError("FEHLER BEIM LADEN DER MESH " + meshLoader().folder + name);
     }
 }
 

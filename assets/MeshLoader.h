@@ -1,6 +1,6 @@
 #pragma once
-// Model files (one mesh, one placement per child of the root node) into instanced GPU meshes,
-// and the two-dimensional screen quads.
+// Model files (one mesh, one placement per child of the root node, or one at the root itself when
+// it has no child) into instanced GPU meshes, and the two-dimensional screen quads.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,13 +23,40 @@ struct MeshLoader {
     std::string folder = "../Resources/Meshes/";
 };
 
+namespace Assimp {
+class Importer;
+}
+struct aiMesh;
+struct aiScene;
+
 // The one loader every model load goes through.
 MeshLoader& meshLoader();
 
-// Imports folder + name into the shared loader's lists without touching GL. Fatal with
-// "FEHLER BEIM LADEN DER MESH " + path when the file cannot be read or does not hold one
-// usable mesh (a child of the root with a mesh that has normals, texture coordinates and
-// at least one triangle).
+// Reads path with the game's import flags (no triangulation, no generated normals). The scene,
+// owned by the importer, or null with the reason it is refused.
+const aiScene* importScene(Assimp::Importer& importer, const std::string& path,
+                           std::string& reason);
+
+// The mesh a model file is drawn with: the first mesh of the root's first child, or the root's
+// own first mesh when the root has no child. Null with the reason when there is none.
+const aiMesh* modelMesh(const aiScene& scene, std::string& reason);
+
+// The mesh's faces as triangles appended to indices: polygons become fans around their first
+// corner, points and lines add nothing. The reason the mesh has no surface to draw or collide
+// with, or empty.
+std::string appendTriangles(const aiMesh& mesh, std::vector<uint32_t>& indices);
+
+// Area-weighted smooth normals: each vertex gets the normalised sum of the unnormalised normals
+// of the triangles around its position. A vertex without a surface around it points along +y.
+std::vector<glm::vec3> smoothNormals(const std::vector<glm::vec3>& positions,
+                                     const std::vector<uint32_t>& indices);
+
+// Imports folder + name into the shared loader's lists without touching GL. Empty on success,
+// else the reason the file cannot be drawn; the lists then hold whatever was read so far.
+std::string tryImportModel(const std::string& name);
+
+// tryImportModel, fatal with "FEHLER BEIM LADEN DER MESH " + path when the file is refused.
+// Missing texture coordinates become (0, 0), missing or zero normals smooth normals.
 void importModel(const std::string& name);
 
 // The GPU half: buffers and vertex array built from the loader's current lists.

@@ -1,44 +1,44 @@
 #include "physics/CollisionMesh.h"
 
 #include <assimp/Importer.hpp>
-#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <btBulletCollisionCommon.h>
 
 #include "app/Console.h"
+#include "assets/MeshLoader.h"
 #include "physics/PhysX.h"
 
-CollisionMesh* loadCollisionMesh(const std::string& folder, const std::string& fileName) {
-    const std::string path = folder + fileName;
+CollisionMesh* readCollisionMesh(const std::string& path, std::string& reason) {
+    // The same choice of mesh and the same refusals as the drawn models.
     Assimp::Importer importer;
-    const aiScene* scene =
-        importer.ReadFile(path, aiProcess_FixInfacingNormals | aiProcess_FindInstances);
-    // A root without a child, or a first child without a mesh, has nothing to collide with.
-    if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
-        scene->mRootNode == nullptr || scene->mRootNode->mNumChildren == 0 ||
-        scene->mRootNode->mChildren[0]->mNumMeshes == 0) {
-        fatalError("FEHLER BEIM LADEN DER MESH " + path);
+    const aiScene* scene = importScene(importer, path, reason);
+    const aiMesh* source = scene == nullptr ? nullptr : modelMesh(*scene, reason);
+    if (source == nullptr) {
+        return nullptr;
     }
-    const aiMesh* source = scene->mMeshes[scene->mRootNode->mChildren[0]->mMeshes[0]];
-
     auto* mesh = new CollisionMesh();
+    reason = appendTriangles(*source, mesh->indices);
+    if (!reason.empty()) {
+        delete mesh;
+        return nullptr;
+    }
+    mesh->triangleCount = static_cast<uint32_t>(mesh->indices.size() / 3);
     mesh->vertexCount = source->mNumVertices;
     mesh->vertices.reserve(source->mNumVertices);
     for (unsigned i = 0; i < source->mNumVertices; ++i) {
         const aiVector3D& v = source->mVertices[i];
         mesh->vertices.emplace_back(v.x, v.y, v.z);
     }
-    for (unsigned i = 0; i < source->mNumFaces; ++i) {
-        const aiFace& face = source->mFaces[i];
-        // A polygon becomes a fan around its first corner, so no part of it goes missing;
-        // points and lines have no surface and add nothing.
-        for (unsigned corner = 2; corner < face.mNumIndices; ++corner) {
-            mesh->indices.push_back(face.mIndices[0]);
-            mesh->indices.push_back(face.mIndices[corner - 1]);
-            mesh->indices.push_back(face.mIndices[corner]);
-        }
+    return mesh;
+}
+
+CollisionMesh* loadCollisionMesh(const std::string& folder, const std::string& fileName) {
+    const std::string path = folder + fileName;
+    std::string reason;
+    CollisionMesh* mesh = readCollisionMesh(path, reason);
+    if (mesh == nullptr) {
+        fatalError("FEHLER BEIM LADEN DER MESH " + path);
     }
-    mesh->triangleCount = static_cast<uint32_t>(mesh->indices.size() / 3);
     return mesh;
 }
 

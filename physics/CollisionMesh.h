@@ -17,8 +17,12 @@ struct CollisionMesh {
     uint32_t triangleCount = 0;
 };
 
-// The first mesh of the root's first child in folder + fileName; faces with more than three
-// corners become triangle fans. An unreadable file ends the program with
+// The mesh the model loader would draw from path (the first mesh of the root's first child, or
+// of the root when it has no child); faces with more than three corners become triangle fans.
+// Null, with the reason, for a file the model loader refuses as well.
+CollisionMesh* readCollisionMesh(const std::string& path, std::string& reason);
+
+// readCollisionMesh of folder + fileName; a refused file ends the program with
 // "FEHLER BEIM LADEN DER MESH " and the path.
 CollisionMesh* loadCollisionMesh(const std::string& folder, const std::string& fileName);
 void releaseCollisionMesh(CollisionMesh* mesh);

@@ -5,10 +5,11 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     libglfw3-dev libglew-dev libglm-dev libassimp-dev libfreeimage-dev libfreetype-dev
-    libbullet-dev libx11-dev
+    libbullet-dev libx11-dev libopenal-dev libsndfile1-dev
     libgtest-dev libgmock-dev
     libgl1-mesa-dri libglx-mesa0
     xvfb xauth xdotool x11-utils
+    dpkg-dev file
 )
 
 missing=()

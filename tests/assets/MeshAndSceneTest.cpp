@@ -18,6 +18,7 @@
 #include "gameplay/FreeCamera.h"
 #include "physics/Drugs.h"
 #include "support/Fatal.h"
+#include "support/GameProcess.h"
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
 #include "tools/levelgen/ModelFile.h"
@@ -37,6 +38,12 @@ std::string dae(const std::vector<glm::mat4>& placements, const std::string& tex
                     glm::vec2(0, 0), glm::vec2(1, 0), glm::vec2(0, 1));
     return colladaText(file);
 }
+
+// Three corners without normals or texture coordinates; the faces follow.
+constexpr char kTrianglePly[] =
+    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+    "0 0 0\n1 0 0\n0 1 0\n";
 
 template <typename T> std::vector<T> readBuffer(GlName buffer, size_t count) {
     std::vector<T> values(count);
@@ -116,15 +123,11 @@ TEST_F(MeshImport, FilesWithoutOneDrawableMeshStopWithTheLoadMessage) {
     lines.replace(lines.find("<triangles"), 10, "<lines");
     lines.replace(lines.find("</triangles>"), 12, "</lines>");
     const std::vector<std::pair<std::string, std::string>> files = {
-        // The mesh hangs on the root itself, which has no child to place it.
-        {"flat.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
-                     "property float y\nproperty float z\nproperty float nx\nproperty float ny\n"
-                     "property float nz\nproperty float s\nproperty float t\nelement face 1\n"
-                     "property list uchar int vertex_indices\nend_header\n0 0 0 0 0 1 0 0\n"
-                     "1 0 0 0 0 1 1 0\n0 1 0 0 0 1 0 1\n3 0 1 2\n"},
         {"nested.dae", nested},
-        {"nonormals.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\n"},
-        {"nouvs.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n"},
+        {"points.ply", "ply\nformat ascii 1.0\nelement vertex 2\nproperty float x\n"
+                       "property float y\nproperty float z\nend_header\n0 0 0\n1 0 0\n"},
+        {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n"},
+        {"outside.ply", std::string(kTrianglePly) + "3 0 1 7\n"},
         {"lines.dae", lines},
         {"empty.obj", ""},
     };
@@ -135,6 +138,113 @@ TEST_F(MeshImport, FilesWithoutOneDrawableMeshStopWithTheLoadMessage) {
     }
     EXPECT_FATAL(loadModel("missing.dae"),
                  "FEHLER BEIM LADEN DER MESH ../Resources/Meshes/missing.dae\n");
+}
+
+// Files as other tools write them: no normals, no texture coordinates, the mesh on a root without
+// children, facets whose normals are all zero.
+TEST_F(MeshImport, FilesWithoutNormalsTextureCoordinatesOrChildrenAreDrawnAsTheyLie) {
+    // Two faces of different size round a shared edge; OBJ splits every corner into a vertex.
+    writeMesh("bare.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 2\nvt 0.25 0.75\n"
+                          "f 1/1 2/1 3/1\nf 1/1 4/1 2/1\n");
+    writeMesh("root.ply", std::string(kTrianglePly) + "3 0 2 1\n");
+    writeMesh("zero.stl", "solid z\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\n"
+                          "vertex 0 0 1\nvertex 0 1 0\nendloop\nendfacet\nendsolid z\n");
+    std::string collada = dae({glm::translate(kIdentity, glm::vec3(1, 2, 3))});
+    for (const char* input : {"<input semantic=\"NORMAL\"", "<input semantic=\"TEXCOORD\""}) {
+        const size_t at = collada.find(input);
+        collada.erase(at, collada.find('\n', at) + 1 - at);
+    }
+    writeMesh("bare.dae", collada);
+    // One glTF node is the root itself, with its own transformation.
+    const float corners[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    sandbox.write("Resources/Meshes/one.bin",
+                  std::string(reinterpret_cast<const char*>(corners), sizeof corners));
+    writeMesh("one.gltf",
+              R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}],
+                  "nodes": [{"mesh": 0, "translation": [5, 6, 7]}],
+                  "meshes": [{"primitives": [{"attributes": {"POSITION": 0}}]}],
+                  "buffers": [{"byteLength": 36, "uri": "one.bin"}],
+                  "bufferViews": [{"buffer": 0, "byteLength": 36}],
+                  "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3,
+                                 "type": "VEC3", "min": [0, 0, 0], "max": [1, 1, 0]}]})");
+
+    const glm::vec3 shared = glm::normalize(glm::vec3(0, 2, 1));    // area-weighted: 2 to 1
+    const glm::vec3 slanted = glm::normalize(glm::vec3(-1, -1, 1)); // in the file's own axes
+    const glm::mat4 zUp(1, 0, 0, 0, 0, 0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1);
+    struct Expected {
+        const char* name;
+        std::vector<glm::vec3> normals;
+        glm::vec2 texCoord; // at every vertex
+        glm::mat4 placement;
+    };
+    const Expected cases[] = {
+        {"bare.obj",
+         {shared, shared, {0, 0, 1}, shared, {0, 1, 0}, shared},
+         {0.25f, 0.75f},
+         kIdentity},
+        {"root.ply", {{0, 0, -1}, {0, 0, -1}, {0, 0, -1}}, {0, 0}, kIdentity},
+        {"zero.stl", {{-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}}, {0, 0}, kIdentity},
+        {"bare.dae",
+         {slanted, slanted, slanted},
+         {0, 0},
+         zUp * glm::translate(kIdentity, glm::vec3(1, 2, 3))},
+        {"one.gltf",
+         {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}},
+         {0, 0},
+         glm::translate(kIdentity, glm::vec3(5, 6, 7))},
+    };
+    for (const Expected& expected : cases) {
+        SCOPED_TRACE(expected.name);
+        Model* model = loadModel(expected.name);
+        const MeshBuffers& buffers = *model->mesh->buffers;
+        const size_t count = expected.normals.size();
+        EXPECT_EQ(buffers.indexCount, count == 6 ? 6u : 3u);
+        const std::vector<glm::vec3> normals = readBuffer<glm::vec3>(buffers.normalBuffer, count);
+        const std::vector<glm::vec2> uvs = readBuffer<glm::vec2>(buffers.texCoordBuffer, count);
+        for (size_t i = 0; i < count; ++i) {
+            EXPECT_LT(glm::length(normals[i] - expected.normals[i]), 1e-5f) << i;
+            EXPECT_EQ(uvs[i], expected.texCoord) << i;
+        }
+        EXPECT_THAT(model->instances, ElementsAre(expected.placement));
+        releaseModel(model);
+    }
+}
+
+TEST(LevelCheck, ListsEveryFileTheGameLoadsAndWhyItWouldRefuseOne) {
+    Sandbox sandbox;
+    const std::string meshes = "Resources/Meshes/";
+    sandbox.write("Resources/Textures/Textures", "stone.png\n");
+    sandbox.write(meshes + "Meshes", "good.dae\nlines.obj\n");
+    sandbox.write(meshes + "good.dae", dae({kIdentity, kIdentity}, "stone.png"));
+    sandbox.write(meshes + "lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n");
+    for (const char* name :
+         {"test.dae", "npcHead.dae", "rotfaces.dae", "drugs3.dae", "Mixtable.dae"}) {
+        sandbox.write(meshes + name, dae({kIdentity}));
+    }
+    for (const char* name : {"waterplane.obj", "collision.obj"}) {
+        sandbox.write(meshes + name, "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 4 3\n");
+    }
+    std::string output;
+    EXPECT_EQ(
+        runCommand(std::string(MORBANE_LEVELCHECK) + " " + sandbox.path("Resources"), &output), 1);
+    // Column padding aside.
+    for (size_t at = output.find("  "); at != std::string::npos; at = output.find("  ", at)) {
+        output.erase(at, 1);
+    }
+    const std::string untextured =
+        " texture rock.png (not in the texture list: drawn untextured)\n";
+    const std::string one = " 3 vertices 1 triangles 1 placements" + untextured;
+    EXPECT_EQ(output,
+              "good.dae 3 vertices 1 triangles 2 placements texture stone.png\n"
+              "lines.obj REFUSED: the mesh has no triangle, only points or lines or nothing\n"
+              "waterplane.obj 4 vertices 2 triangles 1 placements\n"
+              "test.dae" +
+                  one + "npcHead.dae" + one + "rotfaces.dae" + one + "drugs3.dae" + one +
+                  "drugs3.dae REFUSED: fewer than three placements, one for each medicine\n"
+                  "Mixtable.dae" +
+                  one +
+                  "collision.obj 4 vertices 2 triangles raw coordinates, not drawn\n"
+                  "9 files, 2 refused\n");
 }
 
 // Back faces culled, additive blending: blue counts how often a pixel is covered (64 each

@@ -172,7 +172,8 @@ TEST(Transcript, EveryStartSucceedsBesideAClientPollingAResettingServer) {
 TEST(Transcript, ABackgroundJobEndsWithoutPausingOnEscapeAndOnAFatalError) {
     PrivateDisplay display;
     Sandbox shipped(true);
-    GameProcess game({"-d", "320", "240"}, shipped.path("work"), Stdin::backgroundJob);
+    GameProcess game({"-d", "320", "240"}, shipped.path("work"), MORBANE_BINARY,
+                     Stdin::backgroundJob);
     ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) << game.output;
     pressKey(findWindow("Morbane", 10.0), "Escape");
     ASSERT_TRUE(game.waitForExit(60.0));
@@ -180,7 +181,8 @@ TEST(Transcript, ABackgroundJobEndsWithoutPausingOnEscapeAndOnAFatalError) {
     EXPECT_EQ(game.output, startTranscript(line("WINDOW")) + kShutdownTranscript);
 
     Sandbox empty;
-    GameProcess failing({"-d", "320", "240"}, empty.path("work"), Stdin::backgroundJob);
+    GameProcess failing({"-d", "320", "240"}, empty.path("work"), MORBANE_BINARY,
+                        Stdin::backgroundJob);
     ASSERT_TRUE(failing.waitForExit(kStartTimeout));
     EXPECT_EQ(failing.exitStatus, 1);
     EXPECT_EQ(failing.output.find("Press any key"), std::string::npos) << failing.output;
@@ -189,7 +191,8 @@ TEST(Transcript, ABackgroundJobEndsWithoutPausingOnEscapeAndOnAFatalError) {
 TEST(Transcript, AForegroundJobPausesOnAFatalErrorUntilAKey) {
     PrivateDisplay display;
     Sandbox empty;
-    GameProcess game({"-d", "320", "240"}, empty.path("work"), Stdin::foregroundJob);
+    GameProcess game({"-d", "320", "240"}, empty.path("work"), MORBANE_BINARY,
+                     Stdin::foregroundJob);
     ASSERT_TRUE(game.waitFor("Press any key to continue . . . ", kStartTimeout)) << game.output;
     game.readFor(0.5);
     EXPECT_FALSE(game.waitForExit(0.0)); // waits for the key

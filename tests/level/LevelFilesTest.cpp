@@ -157,7 +157,7 @@ TEST(LevelFiles, TheGeneratorMakesExactlyTheShippedFiles) {
     }
     EXPECT_TRUE(readFile(sandbox.path("map.png")) == readFile(shippedPath("docs/level-map.png")));
     // Nothing shipped beside the generated files but the shaders and the font.
-    for (const char* folder : {"Meshes", "Textures"}) {
+    for (const char* folder : {"Meshes", "Textures", "Sounds"}) {
         for (const auto& entry :
              std::filesystem::directory_iterator(shippedPath(std::string("Resources/") + folder))) {
             std::string relative = std::string(folder) + "/" + entry.path().filename().string();

@@ -58,9 +58,8 @@ double secondsSince(Clock::time_point start) {
 } // namespace
 
 GameProcess::GameProcess(const std::vector<std::string>& arguments,
-                         const std::string& workDirectory, Stdin input) {
+                         const std::string& workDirectory, const std::string& binary, Stdin input) {
     // Everything exec needs is built before fork: the child may not allocate.
-    const std::string binary = MORBANE_BINARY;
     std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));

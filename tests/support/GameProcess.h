@@ -20,9 +20,10 @@ struct GameProcess {
     size_t searchFrom = 0;
     int exitStatus = -1;
 
-    // Starts the game in the working directory.
+    // Starts the game (or another program that becomes it, such as its installed launcher) in
+    // the working directory.
     GameProcess(const std::vector<std::string>& arguments, const std::string& workDirectory,
-                Stdin input = Stdin::null);
+                const std::string& binary = MORBANE_BINARY, Stdin input = Stdin::null);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -7,6 +7,7 @@
 
 #include "tools/levelgen/Level.h"
 #include "tools/levelgen/LevelMap.h"
+#include "tools/levelgen/Sounds.h"
 #include "tools/levelgen/Textures.h"
 
 namespace {
@@ -72,6 +73,17 @@ std::vector<std::string> generateResources(const std::string& resourceRoot,
     written.push_back("Meshes/collision.obj");
     writeTextFile(meshes + "Meshes", meshList);
     written.push_back("Meshes/Meshes");
+
+    const std::string sounds = resourceRoot + "/Sounds/";
+    fs::create_directories(sounds);
+    std::string soundList;
+    for (const NamedSound& sound : makeSounds()) {
+        saveWav(sound.samples, sounds + sound.name);
+        written.push_back("Sounds/" + sound.name);
+        soundList += sound.name + "\n";
+    }
+    writeTextFile(sounds + "Sounds", soundList);
+    written.push_back("Sounds/Sounds");
 
     if (!mapPath.empty()) {
         savePng(drawLevelMap(layout), mapPath);

@@ -1,0 +1,18 @@
+#pragma once
+// Sound files: the "Sounds" name list and one file decoded by libsndfile into one OpenAL buffer.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using AlName = uint32_t; // an OpenAL buffer or source name; 0 is none
+
+extern const char* const kSoundFolder; // "../Resources/Sounds/"
+
+// The names of folder + "Sounds", under the token rule of the other lists. Unlike them a missing
+// list is not fatal: ok is false and the game plays without sound.
+std::vector<std::string> readSoundList(const std::string& folder, bool& ok);
+
+// Decodes a file (mixed down to mono, so it can be placed in space) into a new buffer; 0 when
+// the file is missing or unreadable. Needs a current context.
+AlName loadSound(const std::string& path);
+void releaseSound(AlName& buffer);

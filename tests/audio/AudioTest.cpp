@@ -1,0 +1,381 @@
+// The sound subsystem in process, on real OpenAL Soft and libsndfile: each test drives the game
+// state as the rules would and analyses the mix captured by the wave backend.
+#include <gtest/gtest.h>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <thread>
+
+#include "app/GameState.h"
+#include "assets/MeshLoader.h"
+#include "assets/Scene.h"
+#include "audio/Audio.h"
+#include "gameplay/Camera.h"
+#include "gameplay/FreeCamera.h"
+#include "gameplay/Updater.h"
+#include "physics/CCT.h"
+#include "physics/CharacterController.h"
+#include "physics/Drugs.h"
+#include "physics/PhysicsWorlds.h"
+#include "support/Capture.h"
+#include "support/GlContext.h"
+#include "support/Sandbox.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A sound folder holding the shipped list but only some of the shipped sounds.
+struct Listening {
+    Sandbox sandbox;
+    std::string wav = sandbox.path("mix.wav");
+    std::string console; // what createAudio printed
+    Audio* audio = nullptr;
+    Clock::time_point opened;
+    Clock::time_point last;
+
+    explicit Listening(const std::vector<std::string>& sounds) {
+        captureSoundTo(sandbox.root, wav);
+        sandbox.copyShipped("Resources/Sounds/Sounds");
+        for (const std::string& sound : sounds) {
+            sandbox.linkShipped("Resources/Sounds/" + sound);
+        }
+        gameState() = GameState{};
+    }
+    ~Listening() {
+        releaseAudio(audio);
+        gameState() = GameState{};
+    }
+
+    void open() {
+        testing::internal::CaptureStdout();
+        opened = last = Clock::now();
+        audio = createAudio("../Resources/Sounds/");
+        console = testing::internal::GetCapturedStdout();
+    }
+    double now() const { return std::chrono::duration<double>(Clock::now() - opened).count(); }
+
+    // Frames of about 10 ms for the given seconds, each with its real frame time, as the main
+    // loop runs them; before each frame's sound the caller may move the game on.
+    void play(const Scene& scene, double seconds, const std::function<void(float)>& rules = {}) {
+        const double end = now() + seconds;
+        while (now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const Clock::time_point time = Clock::now();
+            const float frameTime = std::chrono::duration<float>(time - last).count();
+            last = time;
+            if (rules) {
+                rules(frameTime);
+            }
+            updateAudio(*audio, scene, frameTime);
+        }
+    }
+    Capture close() {
+        releaseAudio(audio);
+        audio = nullptr;
+        return readCapture(wav);
+    }
+};
+
+} // namespace
+
+TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
+    Listening listening({"heartbeat.wav", "flatline.wav"});
+    listening.sandbox.write("Resources/Sounds/chime.wav", "not a sound");
+    listening.open();
+    // One line per sound that is missing or unreadable, none for those that load.
+    for (int s = 0; s < kSoundCount; ++s) {
+        const std::string line =
+            std::string("AUDIO: CANNOT READ ../Resources/Sounds/") + kSoundFiles[s] + "\n";
+        const bool loads = s == HeartbeatSound || s == FlatlineSound;
+        EXPECT_EQ(listening.console.find(line) == std::string::npos, loads) << kSoundFiles[s];
+    }
+    EXPECT_EQ(std::count(listening.console.begin(), listening.console.end(), '\n'),
+              kSoundCount - 2);
+
+    Scene scene; // no camera, no player: the heart needs neither
+    GameState& state = gameState();
+    const float lives[] = {80.0f, 70.0f, 40.0f, 10.0f};
+    const double lengths[] = {1.2, 3.4, 2.4, 1.9};
+    double starts[5] = {};
+    for (int phase = 0; phase < 4; ++phase) {
+        state.life = lives[phase];
+        starts[phase] = listening.now();
+        listening.play(scene, lengths[phase]);
+    }
+    starts[4] = listening.now();
+    state.life = 0.0f;
+    state.gameOver = true;
+    listening.play(scene, 1.5);
+    const Capture mix = listening.close();
+    ASSERT_GT(mix.seconds(), starts[4] + 1.0);
+
+    const double window = 0.01;
+    const std::vector<float> loud = loudness(mix, window);
+    const std::vector<double> beats = onsets(loud, window, 0.01f, 0.3);
+    // The file's clock starts when the device does: the first beat at 70 % sets the offset.
+    ASSERT_FALSE(beats.empty());
+    const double lag = beats.front() - starts[1];
+    ASSERT_NEAR(lag, 0.0, 0.3) << "the first beat came before life fell to 70 %";
+    for (double& start : starts) {
+        start += lag;
+    }
+    double rates[4] = {}, peaks[4] = {};
+    for (int phase = 0; phase < 4; ++phase) {
+        std::vector<double> intervals;
+        for (size_t b = 0; b < beats.size(); ++b) {
+            const bool inside = beats[b] > starts[phase] + 0.05 && beats[b] < starts[phase + 1];
+            if (inside && b > 0 && beats[b - 1] > starts[phase] + 0.05) {
+                intervals.push_back(beats[b] - beats[b - 1]);
+            }
+        }
+        for (size_t w = size_t(starts[phase] / window) + 1; (w + 1) * window < starts[phase + 1];
+             ++w) {
+            peaks[phase] = std::max(peaks[phase], double(loud[w]));
+        }
+        rates[phase] = intervals.empty() ? 0.0 : 60.0 / median(intervals);
+        std::cout << lives[phase] << " % life: " << rates[phase] << " beats a minute, peak "
+                  << peaks[phase] << " RMS\n";
+    }
+    EXPECT_EQ(rates[0], 0.0);
+    EXPECT_LT(peaks[0], 0.002);
+    EXPECT_NEAR(rates[1], 60.0, 5.0);
+    EXPECT_GT(rates[2], rates[1] + 20.0);
+    EXPECT_NEAR(rates[3], 130.0, 12.0);
+    EXPECT_GT(peaks[3], 1.8 * peaks[1]);
+
+    // Defeat: the heart stops and a flat tone of about 880 Hz sounds instead.
+    for (double beat : beats) {
+        EXPECT_FALSE(beat > starts[4] + 0.2) << "a beat at " << beat << " s after the end";
+    }
+    EXPECT_NEAR(crossingRate(mix.left, mix.rate, starts[4] + 0.3, starts[4] + 1.3), 1760.0, 150.0);
+}
+
+TEST(Audio, StepsComeTwiceASecondOnlyWhileThePlayerWalksOnTheGround) {
+    Listening listening({"step1.wav", "step2.wav", "step3.wav", "step4.wav"});
+    TestWorld world(glm::vec3(0.0f, 14.0f, 0.0f)); // high above the ground plane
+    Scene scene;
+    scene.player = world.player;
+    listening.open();
+    // Walking from the start: first through the air, then on the ground, then standing.
+    double landed = -1.0, stopped = -1.0;
+    world.player->velocity = glm::vec4(10.0f, 0.0f, 0.0f, 0.0f);
+    listening.play(scene, 4.5, [&](float frameTime) {
+        world.frame(frameTime);
+        if (landed < 0.0 && world.foot().y < 0.1f) {
+            landed = listening.now();
+        }
+        if (stopped < 0.0 && landed > 0.0 && listening.now() > landed + 2.0) {
+            stopped = listening.now();
+            world.player->velocity = glm::vec4(0.0f);
+        }
+    });
+    const Capture mix = listening.close();
+    ASSERT_GT(landed, 1.0);
+    ASSERT_GT(stopped, 0.0);
+
+    const double window = 0.01;
+    const std::vector<double> steps = onsets(loudness(mix, window), window, 0.02f, 0.2);
+    ASSERT_GE(steps.size(), 4u);
+    EXPECT_LE(steps.size(), 5u);
+    EXPECT_GT(steps.front(), landed);
+    EXPECT_LT(steps.back(), stopped + 0.1);
+    std::vector<double> intervals;
+    for (size_t s = 1; s < steps.size(); ++s) {
+        intervals.push_back(steps[s] - steps[s - 1]);
+        EXPECT_NEAR(intervals.back(), 0.5, 0.1);
+    }
+    EXPECT_NEAR(median(intervals), 0.5, 0.04);
+}
+
+TEST(Audio, TheApparitionsWhisperCirclesTheListener) {
+    Listening listening({"whisper.wav"});
+    listening.sandbox.linkShipped("Resources/Meshes");
+    GlContext gl;
+    Model* model = loadModel("test.dae"); // its placement as the game draws it
+    AnimatedModel apparition{model, 0.0f, 180.0f, 4.0f, true};
+    Camera camera;
+    CCT player;
+    player.camera = &camera;
+    Scene scene;
+    scene.player = &player;
+    scene.animatedModels.push_back(&apparition);
+    const glm::vec3 centre(5.0f, 3.0f, -7.0f), eye = centre + glm::vec3(0.0f, 1.95f, 0.0f);
+    camera.view = glm::lookAt(eye, eye + glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+
+    listening.open();
+    std::vector<std::pair<double, float>> sides; // time, and how far right of the listener
+    const glm::vec4 middle = 0.5f * (model->bounds->corners[0] + model->bounds->corners[7]);
+    listening.play(scene, 4.0, [&](float frameTime) {
+        animateModel(apparition, centre, frameTime, 0.3f);
+        const glm::vec3 at = glm::vec3(model->instances[0] * model->transform * middle);
+        sides.push_back({listening.now(), glm::normalize(at - eye).x});
+    });
+    const Capture mix = listening.close();
+    releaseModel(model);
+
+    // Per tenth of a second, the balance between the channels follows the side it is on.
+    double agree = 0.0, leftmost = 0.0, rightmost = 0.0;
+    int windows = 0;
+    for (const auto& [time, side] : sides) {
+        if (time < 0.3 || time + 0.1 > mix.seconds() || std::fabs(side) < 0.5f) {
+            continue;
+        }
+        const double left = rms(mix.left, mix.rate, time - 0.05, time + 0.05);
+        const double right = rms(mix.right, mix.rate, time - 0.05, time + 0.05);
+        const double balance = (right - left) / (right + left + 1e-9);
+        agree += (balance > 0.0) == (side > 0.0f);
+        leftmost = std::min(leftmost, balance);
+        rightmost = std::max(rightmost, balance);
+        ++windows;
+    }
+    std::cout << "balance from " << leftmost << " to " << rightmost << ", on the right side in "
+              << agree / windows << " of the windows\n";
+    ASSERT_GT(windows, 100);
+    EXPECT_GT(agree / windows, 0.9);
+    EXPECT_LT(leftmost, -0.3);
+    EXPECT_GT(rightmost, 0.3);
+}
+
+TEST(Audio, AfterTabTheListenerIsTheFreeCamera) {
+    Listening listening({"whisper.wav"});
+    Model model;
+    model.instances.push_back(glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, -5.0f)));
+    AnimatedModel apparition{&model, 0.0f, 0.0f, 4.0f, true};
+    Camera eye, flying;
+    eye.view = glm::lookAt(glm::vec3(-10, 0, 0), glm::vec3(-10, 0, -1), glm::vec3(0, 1, 0));
+    flying.view = glm::lookAt(glm::vec3(10, 0, 0), glm::vec3(10, 0, -1), glm::vec3(0, 1, 0));
+    CCT player;
+    player.camera = &eye;
+    FreeCamera freeCamera;
+    freeCamera.camera = &flying;
+    Scene scene;
+    scene.player = &player;
+    scene.freeCamera = &freeCamera;
+    scene.animatedModels.push_back(&apparition);
+    listening.open();
+    listening.play(scene, 1.0); // right of the player's eye
+    gameState().freeCamera = true;
+    listening.play(scene, 1.0); // left of the free camera
+    const Capture mix = listening.close();
+    auto balance = [&](double from) {
+        const double left = rms(mix.left, mix.rate, from, from + 0.6);
+        const double right = rms(mix.right, mix.rate, from, from + 0.6);
+        return (right - left) / (right + left + 1e-9);
+    };
+    EXPECT_GT(balance(0.2), 0.5);
+    EXPECT_LT(balance(1.2), -0.5);
+}
+
+TEST(Audio, ThePondLapsWhereItIsAndTheFacesMoanFromTiltToTheEnd) {
+    Listening listening({"pond.wav", "moan.wav"});
+    Model water, head, faces; // the water on the left, the faces on the right, close by
+    BoundingBox box;
+    for (glm::vec4& corner : box.corners) {
+        corner = glm::vec4(1.0f);
+    }
+    box.corners[7] = glm::vec4(-1.0f, -1.0f, -1.0f, 1.0f);
+    water.bounds = &box;
+    water.instances = {glm::translate(glm::mat4(1.0f), glm::vec3(-12.0f, 0.0f, 0.0f))};
+    head.instances = {glm::translate(glm::mat4(1.0f), glm::vec3(4.0f, 0.0f, 0.0f))};
+    faces.instances = {glm::translate(glm::mat4(1.0f), glm::vec3(5.0f, 0.0f, -1.0f))};
+    AnimatedModel tilting[2] = {{&head, 0.0f, 20.0f, 4.0f, false},
+                                {&faces, 0.0f, 20.0f, 4.0f, false}};
+    Camera eye;
+    eye.view = glm::lookAt(glm::vec3(0.0f), glm::vec3(0, 0, -1), glm::vec3(0, 1, 0));
+    CCT player;
+    player.camera = &eye;
+    Scene scene;
+    scene.player = &player;
+    scene.water = &water;
+    scene.animatedModels = {&tilting[0], &tilting[1]};
+    listening.open();
+    listening.play(scene, 1.5);
+    gameState().life = 69.0f;
+    const double tilt = listening.now();
+    listening.play(scene, 1.5);
+    gameState().gameOver = true; // the faces fall silent mid-moan, the pond laps on
+    const double end = listening.now();
+    listening.play(scene, 1.0);
+    const Capture mix = listening.close();
+
+    auto balance = [&](double from) {
+        const double left = rms(mix.left, mix.rate, from, from + 0.5);
+        const double right = rms(mix.right, mix.rate, from, from + 0.5);
+        return (right - left) / (right + left + 1e-9);
+    };
+    EXPECT_GT(rms(mix.left, mix.rate, 0.3, 1.3), 0.003);
+    EXPECT_LT(balance(0.5), -0.5);
+    EXPECT_GT(balance(tilt + 0.6), 0.3);
+    EXPECT_GT(rms(mix.right, mix.rate, tilt + 0.6, tilt + 1.1),
+              4.0 * rms(mix.right, mix.rate, 0.5, 1.0));
+    EXPECT_LT(balance(end + 0.3), -0.5);
+    EXPECT_GT(rms(mix.left, mix.rate, end + 0.3, end + 0.8), 0.003);
+}
+
+TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
+    Listening listening({"gulp.wav", "chime.wav", "buzz.wav", "shimmer.wav", "relief.wav"});
+    ScreenQuad slots[3];
+    Drug sedative, medicine;
+    medicine.isMedicine = true;
+    DrugSet drugs;
+    drugs.drugs = {&sedative, &medicine};
+    Laboratory table;
+    Scene scene;
+    scene.drugs = &drugs;
+    GameState& state = gameState();
+    for (ScreenQuad& slot : slots) {
+        state.inventorySlots.push_back(&slot);
+    }
+    state.medicineCount = 2;
+    listening.open();
+
+    // Through the rules and the table's own reaction, as the physics step would call it.
+    auto enterIn = [&](Drug* drug) {
+        return [&, drug] {
+            if (drug != nullptr) {
+                drug->inside = true;
+            }
+            state.enterPressed = true;
+            float noTime = 0.0f;
+            applyRules(noTime, scene);
+        };
+    };
+    auto visitTable = [&] {
+        if (table.inside) {
+            table.react();
+        }
+        table.react();
+    };
+    const std::function<void()> events[] = {visitTable, enterIn(&sedative), enterIn(&medicine),
+                                            visitTable, enterIn(nullptr)};
+    std::vector<double> times;
+    listening.play(scene, 0.5);
+    for (const auto& event : events) {
+        times.push_back(listening.now());
+        event();
+        listening.play(scene, 1.5);
+    }
+    EXPECT_EQ(state.message, "YOU CURED YOURSELF!");
+    const Capture mix = listening.close();
+
+    const double window = 0.01;
+    const std::vector<double> heard = onsets(loudness(mix, window), window, 0.02f, 0.5);
+    ASSERT_EQ(heard.size(), times.size());
+    double pitch[5] = {};
+    for (size_t e = 0; e < times.size(); ++e) {
+        EXPECT_NEAR(heard[e] - heard[0], times[e] - times[0], 0.25) << "event " << e;
+        pitch[e] = crossingRate(mix.left, mix.rate, heard[e], heard[e] + 0.25);
+    }
+    // The buzz and the gulp are low, the chime and the shimmer high.
+    std::cout << "zero crossings per second: buzz " << pitch[0] << ", gulp " << pitch[1]
+              << ", chime " << pitch[2] << ", shimmer " << pitch[3] << ", chord " << pitch[4]
+              << "\n";
+    EXPECT_LT(pitch[0], 400.0);
+    EXPECT_LT(pitch[1], 600.0);
+    EXPECT_GT(pitch[2], 2000.0);
+    EXPECT_GT(pitch[3], 800.0);
+}

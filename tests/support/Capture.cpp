@@ -1,0 +1,106 @@
+#include "support/Capture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include <sndfile.h>
+
+void captureSoundTo(const std::string& folder, const std::string& wavPath) {
+    const std::string config = folder + "/alsoft-capture.conf";
+    std::ofstream out(config, std::ios::trunc);
+    if (wavPath.empty()) {
+        out << "[general]\ndrivers=nosuchdriver\n";
+    } else {
+        out << "[general]\ndrivers=wave\nchannels=stereo\nstereo-mode=speakers\nhrtf=false\n"
+               "frequency=22050\n[wave]\nfile="
+            << wavPath << "\n";
+    }
+    setenv("ALSOFT_CONF", config.c_str(), 1);
+}
+
+Capture readCapture(const std::string& wavPath) {
+    Capture capture;
+    SF_INFO info = {};
+    SNDFILE* file = sf_open(wavPath.c_str(), SFM_READ, &info);
+    if (file == nullptr || info.channels != 2) {
+        if (file != nullptr) {
+            sf_close(file);
+        }
+        return capture;
+    }
+    std::vector<float> frames(size_t(info.frames) * 2);
+    const sf_count_t read = sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
+    capture.rate = info.samplerate;
+    for (sf_count_t i = 0; i < read; ++i) {
+        capture.left.push_back(frames[size_t(i) * 2]);
+        capture.right.push_back(frames[size_t(i) * 2 + 1]);
+    }
+    return capture;
+}
+
+std::vector<float> loudness(const Capture& capture, double window, bool bright) {
+    const size_t size = std::max<size_t>(1, size_t(window * capture.rate));
+    std::vector<float> loud;
+    for (size_t start = 1; start + size <= capture.left.size(); start += size) {
+        double sum = 0.0;
+        for (size_t i = start; i < start + size; ++i) {
+            const float left = capture.left[i] - (bright ? capture.left[i - 1] : 0.0f);
+            const float right = capture.right[i] - (bright ? capture.right[i - 1] : 0.0f);
+            sum += left * left + right * right;
+        }
+        loud.push_back(float(std::sqrt(sum / (2.0 * size))));
+    }
+    return loud;
+}
+
+std::vector<double> onsets(const std::vector<float>& loud, double window, float threshold,
+                           double refractory) {
+    std::vector<double> times;
+    for (size_t i = 1; i < loud.size(); ++i) {
+        const double t = i * window;
+        if (loud[i] >= threshold && loud[i - 1] < threshold &&
+            (times.empty() || t - times.back() >= refractory)) {
+            times.push_back(t);
+        }
+    }
+    return times;
+}
+
+namespace {
+
+std::pair<size_t, size_t> span(const std::vector<float>& channel, int rate, double from,
+                               double to) {
+    const size_t begin = std::min(channel.size(), size_t(std::max(0.0, from) * rate));
+    return {begin, std::max(begin, std::min(channel.size(), size_t(std::max(0.0, to) * rate)))};
+}
+
+} // namespace
+
+double rms(const std::vector<float>& channel, int rate, double from, double to) {
+    const auto [begin, end] = span(channel, rate, from, to);
+    double sum = 0.0;
+    for (size_t i = begin; i < end; ++i) {
+        sum += channel[i] * channel[i];
+    }
+    return end > begin ? std::sqrt(sum / double(end - begin)) : 0.0;
+}
+
+double crossingRate(const std::vector<float>& channel, int rate, double from, double to) {
+    const auto [begin, end] = span(channel, rate, from, to);
+    int crossings = 0;
+    for (size_t i = begin + 1; i < end; ++i) {
+        crossings += (channel[i - 1] < 0.0f) != (channel[i] < 0.0f);
+    }
+    return end > begin ? crossings * double(rate) / double(end - begin) : 0.0;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The real mix of OpenAL Soft, written by its wave backend into a file, and what tests measure
+// in it. OpenAL Soft reads its configuration once per process, so a process captures into one
+// file, rewritten each time a device opens.
+#include <string>
+#include <vector>
+
+struct Capture {
+    int rate = 0;
+    std::vector<float> left, right;
+    double seconds() const { return rate > 0 ? double(left.size()) / rate : 0.0; }
+};
+
+// Points ALSOFT_CONF at a configuration in folder that sends the mix to wavPath as plain stereo
+// (no HRTF); with an empty wavPath it names only a driver that does not exist.
+void captureSoundTo(const std::string& folder, const std::string& wavPath);
+Capture readCapture(const std::string& wavPath);
+
+// Loudness of both channels together: RMS over windows of the given seconds. Bright loudness
+// measures the change from sample to sample, which favours high sounds over low ones.
+std::vector<float> loudness(const Capture& capture, double window, bool bright = false);
+// Seconds at which loudness rises through threshold, at least refractory seconds apart.
+std::vector<double> onsets(const std::vector<float>& loud, double window, float threshold,
+                           double refractory);
+// Over [from, to) seconds of one channel: the RMS and the zero crossings per second.
+double rms(const std::vector<float>& channel, int rate, double from, double to);
+double crossingRate(const std::vector<float>& channel, int rate, double from, double to);
+double median(std::vector<double> values);
