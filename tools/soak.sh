@@ -64,6 +64,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$root/tools/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export MESA_SHADER_CACHE_DISABLE=true
+# Sound mixes into OpenAL Soft's null output unless you bring a configuration of your own.
+export ALSOFT_CONF="${ALSOFT_CONF:-$root/tests/support/quiet-alsoft.conf}"
 
 # The game reads ../Resources/ from its working directory; a crash leaves a core there.
 cd "$root/$buildDir"
