@@ -12,6 +12,11 @@ namespace {
 constexpr char kDots[] = ".....................................";
 constexpr size_t kDotCount = sizeof kDots - 1; // 37
 
+// A background job that touches its terminal gets SIGTTIN or SIGTTOU and stops for good.
+bool consoleCanAnswer() {
+    return isatty(STDIN_FILENO) && tcgetpgrp(STDIN_FILENO) == getpgrp();
+}
+
 } // namespace
 
 std::string labelText(const std::string& label) {
@@ -28,7 +33,7 @@ void logOk() {
 }
 
 void pauseConsole() {
-    if (!isatty(STDIN_FILENO)) {
+    if (!consoleCanAnswer()) {
         return;
     }
     std::cout << "Press any key to continue . . . " << std::flush;

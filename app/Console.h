@@ -11,8 +11,8 @@ std::string labelText(const std::string& label);
 // Writes "OK!" and a line break.
 void logOk();
 
-// Waits for a key with a prompt, but only when standard input is a terminal, so scripts never
-// block.
+// Waits for a key with a prompt, but only when standard input is a terminal and this process is
+// in its foreground process group, so neither a script nor a background job ever blocks.
 void pauseConsole();
 
 // Writes the message and a line break, pauses, and exits with status 1.

@@ -16,6 +16,17 @@ bool readInteger(const char* text, int32_t& value) {
     return true;
 }
 
+bool readWindowSide(const char* text, int32_t& value) {
+    // GLFW asserts on negative sizes and X cannot create windows beyond 16 bits; keep far
+    // inside what the driver's framebuffers take.
+    int32_t side = 0;
+    if (!readInteger(text, side) || side < 1 || side > kMaxWindowSide) {
+        return false;
+    }
+    value = side;
+    return true;
+}
+
 WindowOptions scanOptions(int argc, const char* const argv[]) {
     WindowOptions options;
     int i = 1;
@@ -27,10 +38,10 @@ WindowOptions scanOptions(int argc, const char* const argv[]) {
             }
             i += 2;
         } else if (std::strcmp(argument, "-d") == 0) {
-            if (i + 1 >= argc || !readInteger(argv[i + 1], options.width)) {
+            if (i + 1 >= argc || !readWindowSide(argv[i + 1], options.width)) {
                 break;
             }
-            if (i + 2 >= argc || !readInteger(argv[i + 2], options.height)) {
+            if (i + 2 >= argc || !readWindowSide(argv[i + 2], options.height)) {
                 break;
             }
             options.fullScreen = false;

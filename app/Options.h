@@ -13,6 +13,10 @@ struct WindowOptions {
 // Reads one integer as formatted stream extraction does; value is left untouched on failure.
 bool readInteger(const char* text, int32_t& value);
 
+// A window side: an integer from 1 to kMaxWindowSide, else it counts as a value that fails.
+constexpr int32_t kMaxWindowSide = 16384;
+bool readWindowSide(const char* text, int32_t& value);
+
 WindowOptions scanOptions(int argc, const char* const argv[]);
 
 // Top-left corner that centres a window of the given size on a monitor mode.

@@ -1,6 +1,9 @@
 #include "app/Startup.h"
 
+#include <chrono>
 #include <iostream>
+#include <string>
+#include <thread>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -18,6 +21,28 @@ namespace {
 Window* theWindow = nullptr;
 Game* theGame = nullptr;
 
+// An X server without -noreset resets when its last client leaves and refuses connections until
+// it is done; any other client coming and going (a window search, a screenshot) can set that
+// off just as the game connects. glfwInit then fails to open the display, so only that failure
+// is tried again, for as long as a reset may take (two seconds at most). On failure,
+// description holds GLFW's own words for it.
+bool initialiseGlfw(std::string& description) {
+    constexpr int kTries = 100;
+    constexpr auto kPause = std::chrono::milliseconds(20);
+    for (int attempt = 1;; ++attempt) {
+        if (glfwInit()) {
+            return true;
+        }
+        const char* text = nullptr;
+        const int code = glfwGetError(&text);
+        description = text != nullptr ? text : "";
+        if (code != GLFW_PLATFORM_ERROR || attempt == kTries) {
+            return false;
+        }
+        std::this_thread::sleep_for(kPause);
+    }
+}
+
 } // namespace
 
 void initialise(int argc, const char* const argv[]) {
@@ -26,8 +51,10 @@ void initialise(int argc, const char* const argv[]) {
 
     std::cout << "INITIALIZING LIBRARIES:" << std::endl;
     logLabel("GLFW");
-    if (!glfwInit()) {
-        fatalError("ERROR");
+    std::string failure;
+    if (!initialiseGlfw(failure)) {
+        // GLFW's own words are the only clue to why; a normal run prints nothing of them.
+        fatalError(failure.empty() ? "ERROR" : "ERROR\n" + failure);
     }
     logOk();
 

@@ -71,6 +71,27 @@ TEST(Options, BadValueStopsTheScanSilently) {
     EXPECT_EQ(options.refreshRate, 60);
 }
 
+TEST(Options, WindowSidesOutsideOneTo16384FailLikeBadValues) {
+    for (const std::vector<const char*>& sides : {std::vector<const char*>{"-640", "480"},
+                                                  {"0", "480"},
+                                                  {"16385", "480"},
+                                                  {"2147483647", "2147483647"},
+                                                  {"99999999999", "480"},
+                                                  {"640", "-480"},
+                                                  {"640", "0"},
+                                                  {"640", "70000"}}) {
+        const WindowOptions options = scan({"-d", sides[0], sides[1], "-r", "75"});
+        EXPECT_TRUE(options.fullScreen) << sides[0] << " " << sides[1];
+        EXPECT_FALSE(options.unknownOption);
+        EXPECT_EQ(options.refreshRate, 60); // the scan stopped
+        EXPECT_EQ(options.height, 0);
+    }
+    const WindowOptions options = scan({"-d", "1", "16384"});
+    EXPECT_FALSE(options.fullScreen);
+    EXPECT_EQ(options.width, 1);
+    EXPECT_EQ(options.height, 16384);
+}
+
 TEST(Options, ValuesReadLikeStreamExtraction) {
     int32_t value = 7;
     EXPECT_TRUE(readInteger("  42", value));

@@ -1,6 +1,11 @@
 // The real binary under X: its console transcript, its window, and ESC as a real key event.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/Console.h"
 #include "support/GameProcess.h"
 #include "support/PrivateDisplay.h"
@@ -58,12 +63,13 @@ TEST(Transcript, CentredWindowRunsAndClosesOnEscape) {
     EXPECT_EQ(game.output, startTranscript(line("WINDOW")) + kShutdownTranscript);
 }
 
-TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
+namespace {
+
+// The game started with these arguments runs full screen and closes on ESC.
+void expectFullScreenRun(const std::vector<std::string>& arguments, const std::string& windowLine) {
     PrivateDisplay display;
     Sandbox sandbox(true);
-    GameProcess game({"-x"}, sandbox.path("work"));
-    const std::string windowLine =
-        labelText("WINDOW") + "Unknown option. Resetting to default values.\nOK!\n";
+    GameProcess game(arguments, sandbox.path("work"));
     ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) << game.output;
     EXPECT_EQ(game.output, startTranscript(windowLine));
 
@@ -79,6 +85,17 @@ TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
     pressKey(id, "Escape");
     ASSERT_TRUE(game.waitForExit(60.0));
     EXPECT_EQ(game.exitStatus, 0);
+}
+
+} // namespace
+
+TEST(Transcript, UnknownOptionIsReportedAndTheGameGoesFullScreen) {
+    expectFullScreenRun({"-x"}, labelText("WINDOW") +
+                                    "Unknown option. Resetting to default values.\nOK!\n");
+}
+
+TEST(Transcript, ANegativeWidthIsABadValueAndTheGameGoesFullScreen) {
+    expectFullScreenRun({"-d", "-640", "480"}, line("WINDOW"));
 }
 
 namespace {
@@ -155,4 +172,78 @@ TEST(Transcript, ABrokenShaderStopsTheStartWithItsLog) {
                                "ERROR COMPILING SHADER:../Resources/Shaders/Gauss.frag"),
               std::string::npos)
         << game.output;
+}
+
+TEST(Transcript, AFailedStartShowsGlfwsOwnReasonUnderError) {
+    const char* previous = std::getenv("DISPLAY");
+    const std::string saved = previous != nullptr ? previous : "";
+    setenv("DISPLAY", ":65000", 1); // no such server
+    GameProcess game({"-d", "320", "240"}, ".");
+    ASSERT_TRUE(game.waitForExit(30.0));
+    previous != nullptr ? setenv("DISPLAY", saved.c_str(), 1) : unsetenv("DISPLAY");
+    EXPECT_EQ(game.exitStatus, 1);
+    EXPECT_EQ(game.output, "INITIALIZING LIBRARIES:\n" + labelText("GLFW") +
+                               "ERROR\nX11: Failed to open display :65000\n");
+}
+
+// An X server resets whenever its last client leaves, and a client that polls it (as a window
+// search does) sets that off ten times a second while no game holds a connection.
+TEST(Transcript, EveryStartSucceedsBesideAClientPollingAResettingServer) {
+    PrivateDisplay display(640, 480, true);
+    Sandbox sandbox(true);
+    const pid_t pollerPid = fork();
+    if (pollerPid == 0) {
+        execlp("sh", "sh", "-c",
+               "while :; do xdotool search --name '^Morbane$' >/dev/null 2>&1; sleep 0.1; done",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+#ifdef MORBANE_SANITIZE
+    // A sanitized start takes seconds; the plain build's fifty cover the connection.
+    constexpr int kLaunches = 10;
+#else
+    constexpr int kLaunches = 50;
+#endif
+    for (int launch = 0; launch < kLaunches; ++launch) {
+        GameProcess game({"-d", "320", "240"}, sandbox.path("work"));
+        ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout))
+            << "launch " << launch << ":\n"
+            << game.output;
+    }
+    kill(pollerPid, SIGTERM);
+    waitpid(pollerPid, nullptr, 0);
+}
+
+// Run from an interactive shell, the game is a job on that shell's terminal. Only a foreground
+// job may read it; a background job that tried would be stopped for good.
+TEST(Transcript, ABackgroundJobEndsWithoutPausingOnEscapeAndOnAFatalError) {
+    PrivateDisplay display;
+    Sandbox shipped(true);
+    GameProcess game({"-d", "320", "240"}, shipped.path("work"), MORBANE_BINARY,
+                     Stdin::backgroundJob);
+    ASSERT_TRUE(game.waitFor(line("PHYSXFACTORY"), kStartTimeout)) << game.output;
+    pressKey(findWindow("Morbane", 10.0), "Escape");
+    ASSERT_TRUE(game.waitForExit(60.0));
+    EXPECT_EQ(game.exitStatus, 0);
+    EXPECT_EQ(game.output, startTranscript(line("WINDOW")) + kShutdownTranscript);
+
+    Sandbox empty;
+    GameProcess failing({"-d", "320", "240"}, empty.path("work"), MORBANE_BINARY,
+                        Stdin::backgroundJob);
+    ASSERT_TRUE(failing.waitForExit(kStartTimeout));
+    EXPECT_EQ(failing.exitStatus, 1);
+    EXPECT_EQ(failing.output.find("Press any key"), std::string::npos) << failing.output;
+}
+
+TEST(Transcript, AForegroundJobPausesOnAFatalErrorUntilAKey) {
+    PrivateDisplay display;
+    Sandbox empty;
+    GameProcess game({"-d", "320", "240"}, empty.path("work"), MORBANE_BINARY,
+                     Stdin::foregroundJob);
+    ASSERT_TRUE(game.waitFor("Press any key to continue . . . ", kStartTimeout)) << game.output;
+    game.readFor(0.5);
+    EXPECT_FALSE(game.waitForExit(0.0)); // waits for the key
+    ASSERT_EQ(write(game.terminalFd, "x", 1), 1);
+    ASSERT_TRUE(game.waitForExit(10.0));
+    EXPECT_EQ(game.exitStatus, 1);
 }

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -20,10 +22,43 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// In the child: becomes a session leader with the terminal as its controlling terminal, runs the
+// game as a job in a process group of its own, and ends with the job's status.
+[[noreturn]] void runAsJob(const char* terminal, bool foreground, const char* binary,
+                           char* const argv[], const char* workDirectory) {
+    setsid();
+    const int slave = open(terminal, O_RDWR);
+    if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) {
+        _exit(127);
+    }
+    const pid_t job = fork();
+    if (job == 0) {
+        setpgid(0, 0);
+        dup2(slave, STDIN_FILENO);
+        close(slave);
+        if (chdir(workDirectory) == 0) {
+            execv(binary, argv);
+        }
+        _exit(127);
+    }
+    setpgid(job, job);
+    if (foreground) {
+        tcsetpgrp(slave, job);
+    }
+    int status = 0;
+    while (waitpid(job, &status, WUNTRACED) < 0 && errno == EINTR) {
+    }
+    if (WIFSTOPPED(status)) {
+        kill(job, SIGKILL);
+        _exit(GameProcess::kStopped);
+    }
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+}
+
 } // namespace
 
 GameProcess::GameProcess(const std::vector<std::string>& arguments,
-                         const std::string& workDirectory, const std::string& binary) {
+                         const std::string& workDirectory, const std::string& binary, Stdin input) {
     // Everything exec needs is built before fork: the child may not allocate.
     std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : arguments) {
@@ -34,13 +69,26 @@ GameProcess::GameProcess(const std::vector<std::string>& arguments,
     if (pipe(pipeFds) != 0) {
         std::abort();
     }
+    std::string terminal;
+    if (input != Stdin::null) {
+        terminalFd = posix_openpt(O_RDWR | O_NOCTTY);
+        if (terminalFd < 0 || grantpt(terminalFd) != 0 || unlockpt(terminalFd) != 0) {
+            std::abort();
+        }
+        terminal = ptsname(terminalFd);
+    }
     pid = fork();
     if (pid == 0) {
-        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         dup2(pipeFds[1], STDOUT_FILENO);
         dup2(pipeFds[1], STDERR_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);
+        if (input != Stdin::null) {
+            close(terminalFd);
+            runAsJob(terminal.c_str(), input == Stdin::foregroundJob, binary.c_str(), argv.data(),
+                     workDirectory.c_str());
+        }
+        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         if (chdir(workDirectory.c_str()) == 0) {
             execv(binary.c_str(), argv.data());
         }
@@ -58,6 +106,9 @@ GameProcess::~GameProcess() {
     }
     if (outputFd >= 0) {
         close(outputFd);
+    }
+    if (terminalFd >= 0) {
+        close(terminalFd);
     }
 }
 

@@ -5,17 +5,25 @@
 #include <sys/types.h>
 #include <vector>
 
+// Where the game's standard input comes from: /dev/null, or a pseudo-terminal of a session of
+// its own, as an interactive shell runs a foreground or a background job.
+enum class Stdin { null, foregroundJob, backgroundJob };
+
 struct GameProcess {
-    pid_t pid = -1;
+    // The exit status of a job that stopped (on SIGTTIN or SIGTTOU) instead of ending.
+    static constexpr int kStopped = 200;
+
+    pid_t pid = -1; // the game, or the session leader that waits for it on a terminal
     int outputFd = -1;
-    std::string output; // standard output and standard error, as read so far
+    int terminalFd = -1; // the terminal's master side: what is written there is typed
+    std::string output;  // standard output and standard error, as read so far
     size_t searchFrom = 0;
     int exitStatus = -1;
 
     // Starts the game (or another program that becomes it, such as its installed launcher) in
-    // the working directory with standard input from /dev/null.
+    // the working directory.
     GameProcess(const std::vector<std::string>& arguments, const std::string& workDirectory,
-                const std::string& binary = MORBANE_BINARY);
+                const std::string& binary = MORBANE_BINARY, Stdin input = Stdin::null);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-PrivateDisplay::PrivateDisplay(int width, int height) {
+PrivateDisplay::PrivateDisplay(int width, int height, bool resets) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
         return;
@@ -18,7 +18,8 @@ PrivateDisplay::PrivateDisplay(int width, int height) {
     if (pid == 0) {
         close(pipeFds[0]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+               "-nolisten", "tcp", resets ? static_cast<char*>(nullptr) : "-noreset",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeFds[1]);

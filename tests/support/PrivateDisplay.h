@@ -11,7 +11,9 @@ struct PrivateDisplay {
     std::string previous;
     bool hadPrevious = false;
 
-    explicit PrivateDisplay(int width = 1920, int height = 1080);
+    // A server that resets refuses connections for a moment whenever its last client leaves,
+    // as an X server does by default; the tests' servers do not, unless they mean to.
+    explicit PrivateDisplay(int width = 1920, int height = 1080, bool resets = false);
     ~PrivateDisplay();
     PrivateDisplay(const PrivateDisplay&) = delete;
     PrivateDisplay& operator=(const PrivateDisplay&) = delete;
