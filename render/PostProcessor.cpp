@@ -41,6 +41,13 @@ GLuint createSampler(GLint minFilter) {
 
 } // namespace
 
+void makeHalfSizeLevel(GlName colourTexture) {
+    glBindTexture(GL_TEXTURE_2D, colourTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma) {
     const float ratio = life / totalLife;
     if (ratio == 0.2f) {
@@ -102,12 +109,7 @@ void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& scen
     // Every pass covers its whole target, so nothing needs clearing and no depth is tested or
     // written: on a software rasteriser that is a third of the post-processing.
     glDisable(GL_DEPTH_TEST);
-    // The scene at half size, each texel the average of four: the vertical pass reads it there,
-    // so its taps skip no scene line.
-    glBindTexture(GL_TEXTURE_2D, sceneTarget.colourTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1);
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    makeHalfSizeLevel(sceneTarget.colourTexture);
     glViewport(0, 0, blurWidth, blurHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
     blurPass(quad, sceneTarget.colourTexture, 1);

@@ -20,6 +20,10 @@ BlurWeights computeWeights(double sigma);
 // were recomputed.
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma);
 
+// Fills level 1 of a colour texture with its half-size picture, each texel the average of four:
+// the vertical blur pass reads the scene there, so its taps skip no scene line.
+void makeHalfSizeLevel(GlName colourTexture);
+
 struct PostProcessor {
     ShaderProgram* blurProgram = nullptr;      // owned, "Gauss"
     ShaderProgram* compositeProgram = nullptr; // owned, "DoF"
