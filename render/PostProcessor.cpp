@@ -1,5 +1,6 @@
 #include "render/PostProcessor.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <GL/glew.h>
@@ -26,6 +27,27 @@ BlurWeights computeWeights(double sigma) {
     return blur;
 }
 
+namespace {
+
+GLuint createSampler(GLint minFilter) {
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return sampler;
+}
+
+} // namespace
+
+void makeHalfSizeLevel(GlName colourTexture) {
+    glBindTexture(GL_TEXTURE_2D, colourTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma) {
     const float ratio = life / totalLife;
     if (ratio == 0.2f) {
@@ -42,8 +64,14 @@ bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double si
 PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     blurProgram = createShaderProgram(kShaderFolder, "Gauss");
     compositeProgram = createShaderProgram(kShaderFolder, "DoF");
-    blurTarget = new RenderTarget(targetWidth, targetHeight);
-    verticalTarget = new RenderTarget(targetWidth, targetHeight);
+    // Half the window: a linear read at a blur texel's centre is then the exact average of
+    // the 2x2 scene texels below it, and the blur costs a quarter of the pixels.
+    blurWidth = std::max(1, targetWidth / 2);
+    blurHeight = std::max(1, targetHeight / 2);
+    blurTarget = new RenderTarget(blurWidth, blurHeight);
+    verticalTarget = new RenderTarget(blurWidth, blurHeight);
+    linearSampler = createSampler(GL_LINEAR);
+    halfSampler = createSampler(GL_LINEAR_MIPMAP_NEAREST);
     width = targetWidth;
     height = targetHeight;
     blur = computeWeights(sigma);
@@ -67,6 +95,9 @@ PostProcessor::~PostProcessor() {
     releaseShaderProgram(compositeProgram);
     delete blurTarget;
     delete verticalTarget;
+    glDeleteSamplers(1, &linearSampler);
+    glDeleteSamplers(1, &halfSampler);
+    linearSampler = halfSampler = 0;
     blurProgram = compositeProgram = nullptr;
     blurTarget = verticalTarget = nullptr;
 }
@@ -78,11 +109,14 @@ void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& scen
     // Every pass covers its whole target, so nothing needs clearing and no depth is tested or
     // written: on a software rasteriser that is a third of the post-processing.
     glDisable(GL_DEPTH_TEST);
+    makeHalfSizeLevel(sceneTarget.colourTexture);
+    glViewport(0, 0, blurWidth, blurHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
     blurPass(quad, sceneTarget.colourTexture, 1);
     glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
     blurPass(quad, verticalTarget->colourTexture, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
     composite(quad, sceneTarget);
     glEnable(GL_DEPTH_TEST);
 }
@@ -92,14 +126,16 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glBindVertexArray(quad.vertexArray);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sourceTexture);
+    glBindSampler(0, vertical == 1 ? halfSampler : linearSampler);
     glUniform1i(sceneTextureLocation, 0);
     glUniform1i(verticalLocation, vertical);
-    glUniform1f(widthLocation, static_cast<float>(width));
-    glUniform1f(heightLocation, static_cast<float>(height));
+    glUniform1f(widthLocation, static_cast<float>(blurWidth));
+    glUniform1f(heightLocation, static_cast<float>(blurHeight));
     glUniform1fv(gaussianLocation, 3, blur.weights);
     glUniform1fv(offsetLocation, 3, blur.offsets);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
+    glBindSampler(0, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);
 }
@@ -116,11 +152,13 @@ void PostProcessor::composite(const ScreenQuad& quad, const RenderTarget& sceneT
     glUniform1i(depthTextureLocation, 1);
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, blurTarget->colourTexture);
+    glBindSampler(2, linearSampler);
     glUniform1i(blurTextureLocation, 2);
     glUniform1i(actualLifeLocation, static_cast<GLint>(state.life));
     glUniform1i(totalLifeLocation, static_cast<GLint>(state.totalLife));
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
+    glBindSampler(2, 0);
     // The scene target is drawn into next frame, so none of its textures stays bound.
     for (GLenum unit = GL_TEXTURE2; unit > GL_TEXTURE0; --unit) {
         glActiveTexture(unit);

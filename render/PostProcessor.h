@@ -20,17 +20,27 @@ BlurWeights computeWeights(double sigma);
 // were recomputed.
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma);
 
+// Fills level 1 of a colour texture with its half-size picture, each texel the average of four:
+// the vertical blur pass reads the scene there, so its taps skip no scene line.
+void makeHalfSizeLevel(GlName colourTexture);
+
 struct PostProcessor {
     ShaderProgram* blurProgram = nullptr;      // owned, "Gauss"
     ShaderProgram* compositeProgram = nullptr; // owned, "DoF"
-    RenderTarget* blurTarget = nullptr;        // owned; ends each frame blurred both ways
-    RenderTarget* verticalTarget = nullptr;    // owned; the vertical pass draws here, so the
-                                               // horizontal pass never samples its own target
+    RenderTarget* blurTarget = nullptr;        // owned, half the window; ends each frame
+                                               // blurred both ways
+    RenderTarget* verticalTarget = nullptr;    // owned, half the window; the vertical pass
+                                               // draws here, so the horizontal pass never
+                                               // samples its own target
+    GlName linearSampler = 0; // owned; the horizontal pass and the composite's upsampling
+    GlName halfSampler = 0;   // owned; the vertical pass, from the scene's half-size level
     BlurWeights blur;
     double sigma = 2.0;
     double pi = 3.141592653589793;
-    int32_t width = 0;
+    int32_t width = 0; // of the window
     int32_t height = 0;
+    int32_t blurWidth = 0; // of the two blur targets
+    int32_t blurHeight = 0;
     int32_t sceneTextureLocation = -1;
     int32_t verticalLocation = -1;
     int32_t offsetLocation = -1;

@@ -119,6 +119,8 @@ Renderer::Renderer(int32_t windowWidth, int32_t windowHeight)
     textureShader = new TextureShader;
     waterTargets = new WaterTargets(640, 480, 640, 480, width, height);
     sceneTarget = new RenderTarget(width, height);
+    // The blur's half-size level gets its storage here rather than in the first frame.
+    makeHalfSizeLevel(sceneTarget->colourTexture);
 }
 
 Renderer::~Renderer() {
