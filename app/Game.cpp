@@ -78,13 +78,17 @@ Game::~Game() {
 }
 
 void Game::frame(float& frameTime) {
+    advance(frameTime);
+    renderer->render(*scene);
+    updateAudio(*audio, *scene, frameTime);
+    printStatus(frameTime);
+}
+
+void Game::advance(float& frameTime) {
     if (!gameState().gameOver) {
         physics->step(frameTime);
         updater->update(*scene, frameTime);
     }
-    renderer->render(*scene);
-    updateAudio(*audio, *scene, frameTime);
-    printStatus(frameTime);
 }
 
 void Game::printStatus(float& frameTime) {

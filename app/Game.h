@@ -31,8 +31,9 @@ struct Game {
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // One pass of the main loop after events were polled: physics, rules, drawing, sound,
-    // status line.
+    // One pass of the main loop after events were polled: advance, drawing, sound, status line.
     void frame(float& frameTime);
+    // Physics and rules, which stand still once the game is over.
+    void advance(float& frameTime);
     void printStatus(float& frameTime);
 };

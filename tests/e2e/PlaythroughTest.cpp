@@ -3,6 +3,7 @@
 // key callback. One run cures, one stands still until the Morbane wins.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <string>
@@ -17,6 +18,7 @@
 #include "app/Game.h"
 #include "app/GameState.h"
 #include "app/KeyInput.h"
+#include "app/Startup.h"
 #include "app/Window.h"
 #include "assets/Scene.h"
 #include "gameplay/Camera.h"
@@ -85,22 +87,20 @@ struct PlayedGame {
     CCT* player() const { return game->scene->player; }
     glm::vec3 foot() const { return glm::vec3(player()->controller->getFootPosition()); }
 
-    // One pass of the main loop at 60 frames per second of game time; a drawn frame can be saved
-    // before the buffers swap.
+    // One pass of the game's own loop at 60 frames per second of game time, drawn only now and
+    // then; a drawn frame can be saved before the buffers swap.
     void frame(bool draw = false, const char* screenshot = nullptr) {
         float frameTime = kStepTime;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glfwPollEvents();
-        if (!gameState().gameOver) {
-            game->physics->step(frameTime);
-            game->updater->update(*game->scene, frameTime);
-        }
         if (draw || ++frames % kDrawEvery == 0) {
-            game->renderer->render(*game->scene);
+            game->frame(frameTime);
             if (screenshot != nullptr) {
                 saveScreenshot(screenshot);
             }
             glfwSwapBuffers(game->window);
+        } else {
+            game->advance(frameTime);
         }
     }
 
@@ -178,6 +178,8 @@ TEST(Playthrough, CollectTheThreeMedicinesMixTheCureAndWin) {
     }
 
     Laboratory* table = played.game->physics->laboratory;
+    const std::vector<Model*>& models = played.game->scene->models;
+    EXPECT_NE(std::find(models.begin(), models.end(), table->model), models.end());
     const glm::vec3 tableAt(table->model->instances[0][3]);
     ASSERT_TRUE(played.walkTo(tableAt, [table] { return table->inside; }));
     EXPECT_EQ(state.message, "MIX");
@@ -197,6 +199,21 @@ TEST(Playthrough, CollectTheThreeMedicinesMixTheCureAndWin) {
     played.frame(true, "cured.png");
     EXPECT_EQ(played.foot(), stoppedAt);
     EXPECT_EQ(state.life, lifeLeft);
+    // ESC still closes the game.
+    keyCallback(played.game->window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
+    EXPECT_TRUE(glfwWindowShouldClose(played.game->window));
+}
+
+TEST(Playthrough, AWindowAskedToCloseBeforeTheLoopDrawsNoFrame) {
+    Sandbox sandbox{true};
+    gameState() = GameState{};
+    const char* arguments[] = {"morbane", "-d", "800", "600"};
+    initialise(4, arguments);
+    glfwSetWindowShouldClose(glfwGetCurrentContext(), GLFW_TRUE);
+    run();
+    EXPECT_EQ(gameState().meshCount, 0);
+    shutdown();
+    gameState() = GameState{};
 }
 
 TEST(Playthrough, AtTwelveFramesASecondWalkingKeepsWallTime) {
@@ -220,8 +237,7 @@ TEST(Playthrough, AtTwelveFramesASecondWalkingKeepsWallTime) {
         // The loop's physics and rules on the clock's frame time; the sleep stands in for drawing.
         float frameTime = static_cast<float>(now - last);
         glfwPollEvents();
-        played.game->physics->step(frameTime);
-        played.game->updater->update(*played.game->scene, frameTime);
+        played.game->advance(frameTime);
         played.player()->steer(look, MoveKey::Forward);
     }
     const float walked =
