@@ -161,6 +161,7 @@ TEST(Rules, MedicinesFillTheSlotsInPickupOrderAndTheTableArmsTheCure) {
     ground.addDrug("Medicine1", -10, 0, 0, 11);
     ground.addDrug("Medicine0", 0, 10, 0, 10);
     ground.addTable(0, -10);
+    ground.addDrug("Poison", 0, -12.5f, 0); // overlaps the table's volume
     GameState& state = gameState();
 
     // Pickup order, not placement order, decides the slots.
@@ -193,6 +194,13 @@ TEST(Rules, MedicinesFillTheSlotsInPickupOrderAndTheTableArmsTheCure) {
         EXPECT_EQ(state.message, "");
         EXPECT_TRUE(state.readyToMix);
     }
+    // Leaving a drug while "MIX" shows clears it but keeps the cure armed.
+    ground.walkTo(0, -12.5f);
+    ground.walkTo(0, -11.2f);
+    EXPECT_EQ(state.message, "MIX");
+    ground.walkTo(0, -10);
+    EXPECT_EQ(state.message, "");
+    EXPECT_TRUE(state.readyToMix);
     // ENTER anywhere now cures.
     ground.pressEnter();
     EXPECT_EQ(state.message, "YOU CURED YOURSELF!");
