@@ -11,7 +11,8 @@
 
 namespace {
 
-// A small PNG whose left half is red and right half blue, written with FreeImage.
+// A small PNG whose left half is red and right half blue, its bottom row green too, written with
+// FreeImage (whose first scanline is the bottom one).
 void writeImage(const Sandbox& sandbox, const std::string& name, int width, int height) {
     FIBITMAP* image = FreeImage_Allocate(width, height, 32);
     for (int y = 0; y < height; ++y) {
@@ -19,7 +20,7 @@ void writeImage(const Sandbox& sandbox, const std::string& name, int width, int 
         for (int x = 0; x < width; ++x) {
             const bool left = x < width / 2;
             row[x * 4 + FI_RGBA_RED] = left ? 255 : 0;
-            row[x * 4 + FI_RGBA_GREEN] = 0;
+            row[x * 4 + FI_RGBA_GREEN] = y == 0 ? 255 : 0;
             row[x * 4 + FI_RGBA_BLUE] = left ? 0 : 255;
             row[x * 4 + FI_RGBA_ALPHA] = 255;
         }
@@ -69,6 +70,9 @@ TEST_F(Textures, ListedImagesFillASortedTableWithMipmaps) {
     EXPECT_EQ(texels[2], 0);
     EXPECT_EQ(texels[15 * 4 + 0], 0);
     EXPECT_EQ(texels[15 * 4 + 2], 255);
+    // v = 0 is the image's bottom edge.
+    EXPECT_EQ(texels[1], 255);
+    EXPECT_EQ(texels[7 * 16 * 4 + 1], 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_TRUE(gl.takeErrors().empty());
 }
