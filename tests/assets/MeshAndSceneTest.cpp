@@ -342,6 +342,7 @@ TEST_F(SceneLoad, AnEmptyMeshListGivesTheSpecialModelsWaterLightCameraAndQuadsRe
         std::make_tuple(glm::vec3(3), 1.0f, 0.0f, 0.001111109f, glm::vec3(1)));
 
     EXPECT_EQ(scene.freeCamera->camera->aspect, 1.7777778f);
+    // The field of view is taken in radians: about 58.3 degrees on screen, not 45.
     EXPECT_EQ(scene.freeCamera->camera->projection,
               glm::perspective(45.0f, 1280.0f / 720.0f, 0.1f, 100.0f));
     FreeCamera* other = createFreeCamera(1024, 768);
