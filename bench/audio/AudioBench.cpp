@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
-#include <new>
 #include <vector>
 
 #include "app/GameState.h"
@@ -15,10 +14,9 @@
 #include "audio/Audio.h"
 #include "gameplay/Camera.h"
 #include "physics/CCT.h"
+#include "bench/AllocationCount.h"
 
 namespace {
-
-size_t allocations = 0;
 
 using Clock = std::chrono::steady_clock;
 
@@ -43,22 +41,6 @@ long residentKilobytes() {
 }
 
 } // namespace
-
-void* operator new(size_t size) {
-    ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-__attribute__((noinline)) void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-__attribute__((noinline)) void operator delete(void* memory, size_t) noexcept {
-    std::free(memory);
-}
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 20000;
@@ -107,11 +89,11 @@ int main(int argc, char** argv) {
     times.reserve(size_t(frames));
     size_t allocated = 0;
     for (int frame = 0; frame < frames; ++frame) {
-        const size_t before = allocations;
+        const size_t before = heapAllocations();
         start = Clock::now();
         updateAudio(*audio, scene, 0.016f);
         times.push_back(1000.0 * millisecondsSince(start));
-        allocated += frame > 0 ? allocations - before : 0;
+        allocated += frame > 0 ? heapAllocations() - before : 0;
     }
     releaseAudio(audio);
     delete shape.bounds;

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <unistd.h>
 #include <vector>
 
@@ -20,13 +19,12 @@
 #include "physics/CharacterController.h"
 #include "physics/PhysX.h"
 #include "physics/PhysXFactory.h"
+#include "bench/AllocationCount.h"
 
 namespace {
 
-size_t allocations = 0;
-
 void* countedBulletAlloc(size_t size) {
-    ++allocations;
+    countAllocation();
     return std::malloc(size);
 }
 
@@ -35,23 +33,6 @@ void countedBulletFree(void* memory) {
 }
 
 } // namespace
-
-void* operator new(size_t size) {
-    ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-// Kept out of line: inlined, the compiler would take free() after new for a mismatch.
-__attribute__((noinline)) void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-__attribute__((noinline)) void operator delete(void* memory, size_t) noexcept {
-    std::free(memory);
-}
 
 int main(int argc, char** argv) {
     const int steps = argc > 1 ? std::atoi(argv[1]) : 6000;
@@ -86,9 +67,9 @@ int main(int argc, char** argv) {
     Scene scene;
     auto* factory = new PhysXFactory(*physX, 1920, 1080);
     srand(1);
-    const size_t beforeBuild = allocations;
+    const size_t beforeBuild = heapAllocations();
     factory->build(*physX, scene);
-    const size_t buildAllocations = allocations - beforeBuild; // shows the counters count
+    const size_t buildAllocations = heapAllocations() - beforeBuild; // shows the counters count
     gameState().skipFirstPitch = false;
 
     // Walk forward while turning slowly, so the walk crosses open floor, walls, steps and drugs.
@@ -103,12 +84,12 @@ int main(int argc, char** argv) {
         const MoveKey key = (i / 240) % 4 == 3 ? MoveKey::Back : MoveKey::Forward;
         player->steer(look, key);
         float frameTime = kStepTime;
-        const size_t allocationsBefore = allocations;
+        const size_t allocationsBefore = heapAllocations();
         const auto start = std::chrono::steady_clock::now();
         physX->step(frameTime);
         const auto end = std::chrono::steady_clock::now();
         if (i >= warmUp) {
-            measuredAllocations += allocations - allocationsBefore;
+            measuredAllocations += heapAllocations() - allocationsBefore;
             micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
         }
     }

@@ -2,11 +2,9 @@
 // viewpoint: the frame time (median and 95th percentile, the GPU work finished), the CPU time
 // of culling into the draw list, the draw calls and the heap allocations of a steady frame.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <vector>
 
 #include <GL/glew.h>
@@ -23,35 +21,7 @@
 #include "physics/PhysX.h"
 #include "physics/PhysXFactory.h"
 #include "render/Renderer.h"
-
-// Every operator new of the process is counted, the driver's C++ code included. The deletes
-// stay out of line: inlined, GCC takes their free() for a mismatch with new.
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-__attribute__((noinline)) void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-__attribute__((noinline)) void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-__attribute__((noinline)) void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-__attribute__((noinline)) void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+#include "bench/AllocationCount.h"
 
 namespace {
 
@@ -144,11 +114,11 @@ void runResolution(int width, int height, int frames) {
             renderer->buildDrawList(*scene);
             cullTimes.push_back(milliseconds(std::chrono::steady_clock::now() - start));
 
-            const long before = allocations.load();
+            const long before = heapAllocations();
             start = std::chrono::steady_clock::now();
             drawFrame(*renderer, *scene);
             const auto end = std::chrono::steady_clock::now();
-            allocated += allocations.load() - before;
+            allocated += heapAllocations() - before;
             frameTimes.push_back(milliseconds(end - start));
         }
         // Three passes draw every entry; then the water, the filled slots, the two blur passes

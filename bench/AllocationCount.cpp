@@ -1,0 +1,41 @@
+#include "bench/AllocationCount.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+long heapAllocations() {
+    return allocations.load(std::memory_order_relaxed);
+}
+
+void countAllocation() {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+void* operator new(std::size_t size) {
+    countAllocation();
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+// Kept out of line: inlined, GCC takes their free() for a mismatch with new.
+__attribute__((noinline)) void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+__attribute__((noinline)) void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
+__attribute__((noinline)) void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+__attribute__((noinline)) void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
