@@ -11,8 +11,6 @@
 
 namespace {
 
-const float kPi = 3.14159265f;
-
 glm::mat4 placeAt(glm::vec3 position, float yawDegrees, float scale = 1.0f) {
     glm::mat4 m = glm::translate(glm::mat4(1.0f), position);
     m = glm::rotate(m, glm::radians(yawDegrees), glm::vec3(0, 1, 0));

@@ -3,6 +3,9 @@
 // same level and the same images.
 #include <cstdint>
 
+// Pi as every generator file rounds it, so the shipped files stay byte for byte the same.
+constexpr float kPi = 3.14159265f;
+
 uint32_t hashInts(int32_t x, int32_t y, uint32_t seed);
 
 // Uniform in [0, 1) from a seed and two lattice coordinates.

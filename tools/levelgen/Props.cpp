@@ -9,8 +9,6 @@
 
 namespace {
 
-const float kPi = 3.14159265f;
-
 // A tube round a spine curve; radius 0 at an end closes it. The frame keeps cross(ds, dt)
 // pointing out of the tube.
 void addTube(MeshData& mesh, int around, int along, const std::function<glm::vec3(float)>& spine,

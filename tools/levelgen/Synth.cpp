@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 Biquad fromCoefficients(float b0, float b1, float b2, float a0, float a1, float a2) {
     Biquad filter;
     filter.b0 = b0 / a0;

@@ -11,8 +11,6 @@ using glm::vec2;
 using glm::vec3;
 using glm::vec4;
 
-const float kPi = 3.14159265f;
-
 float clamp01(float x) {
     return std::clamp(x, 0.0f, 1.0f);
 }
