@@ -1,6 +1,6 @@
 // The rules the game's code relies on, checked on the shipped files themselves: the collision
 // mesh is what is drawn, where the player starts, the pond, the drugs, the table, the edge of
-// the playing field and the special models. LevelWalk walks the routes with the real player.
+// the playing field and the special models. The playthrough walks the routes with the real game.
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +10,8 @@
 
 #include "support/LevelGeometry.h"
 #include "assets/NameList.h"
+#include "assets/Scene.h"
+#include "gameplay/Updater.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -53,14 +55,13 @@ size_t unmatched(const std::vector<glm::vec3>& corners, const TriangleWorld& oth
 
 TEST(LevelRules, CollisionMeshIsExactlyTheDrawnLevel) {
     std::vector<glm::vec3> drawn;
-    for (const std::string& name : levelModels()) {
-        std::vector<glm::vec3> part = readModel(name).placed();
+    for (const std::vector<glm::vec3>& part : drawnLevel().parts) {
         drawn.insert(drawn.end(), part.begin(), part.end());
     }
-    std::vector<glm::vec3> collision = readModel("collision.obj").corners;
-    ASSERT_GT(collision.size(), 3000u);
+    ASSERT_GT(shippedCollision().parts[0].size(), 3000u);
     EXPECT_EQ(unmatched(drawn, shippedCollision()), 0u) << "drawn faces the player passes through";
-    EXPECT_EQ(unmatched(collision, drawnLevel()), 0u) << "collision faces nobody can see";
+    EXPECT_EQ(unmatched(shippedCollision().parts[0], drawnLevel()), 0u)
+        << "collision faces nobody can see";
 }
 
 TEST(LevelRules, SpawnStandsOnLowGroundInFreeSpaceFacingTheLaboratory) {
@@ -79,8 +80,7 @@ TEST(LevelRules, SpawnStandsOnLowGroundInFreeSpaceFacingTheLaboratory) {
 
 TEST(LevelRules, WaterLiesFlatOverABasinWhoseBanksHideItsEdge) {
     ShippedModel water = readModel("waterplane.obj");
-    ASSERT_EQ(water.placements.size(), 1u);
-    EXPECT_EQ(water.placements[0], glm::mat4(1.0f));
+    EXPECT_EQ(water.placements, std::vector<glm::mat4>{glm::mat4(1.0f)});
     EXPECT_EQ(water.lo.y, kWaterHeight);
     EXPECT_EQ(water.hi.y, kWaterHeight);
     TriangleWorld surface;
@@ -158,18 +158,16 @@ TEST(LevelRules, CliffsCloseThePlayingField) {
 }
 
 TEST(LevelRules, ApparitionCirclesThePlayerAndTheOthersTurnInPlaceAfloat) {
-    // The game's transform of the orbiting model: Rx(quarter turn) x T(player) x Ry(a) x
-    // T(radius 4, 1, 0) x Ry(a), drawn after the file's placement.
+    // The orbiting model as the game moves it, drawn after the file's placement.
     ShippedModel orbit = readModel("test.dae");
     ASSERT_EQ(orbit.placements.size(), 1u);
-    glm::vec4 centre((orbit.lo + orbit.hi) * 0.5f, 1.0f);
+    Model apparition;
+    AnimatedModel orbiting{&apparition, 0.0f, 20.0f, 4.0f, true};
     for (glm::vec3 player : {glm::vec3(0, 5, 0), glm::vec3(12, 9, -30), glm::vec3(-25, 18, 20)}) {
-        for (float angle : {0.0f, 1.3f, 4.0f}) {
-            glm::mat4 ry = glm::rotate(glm::mat4(1.0f), angle, glm::vec3(0, 1, 0));
-            glm::mat4 transform = glm::rotate(glm::mat4(1.0f), 1.5707964f, glm::vec3(1, 0, 0)) *
-                                  glm::translate(glm::mat4(1.0f), player) * ry *
-                                  glm::translate(glm::mat4(1.0f), glm::vec3(4.0f, 1.0f, 0.0f)) * ry;
-            glm::vec3 at(orbit.placements[0] * transform * centre);
+        for (int turn = 0; turn < 3; ++turn) {
+            animateModel(orbiting, player, 3.7f, 0.4f);
+            glm::vec3 at(orbit.placements[0] * apparition.transform *
+                         glm::vec4((orbit.lo + orbit.hi) * 0.5f, 1.0f));
             EXPECT_NEAR(glm::length(glm::vec2(at.x - player.x, at.z - player.z)), 4.0f, 0.1f);
             EXPECT_NEAR(at.y, player.y + 1.0f, 1.0f);
         }

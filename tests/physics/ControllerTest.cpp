@@ -48,18 +48,13 @@ CollisionMesh* ramp(float degrees, float lip = 0.0f) {
                    {top, 3 + lip, 10});
 }
 
-// Stairs from x = 2, each step a block reaching on to x = 30.
+// Stairs from x = 2, each step a riser and a tread reaching on to x = 30.
 CollisionMesh* stairs(float rise, float tread, int count) {
-    CollisionMesh* mesh = new CollisionMesh();
+    auto* mesh = new CollisionMesh();
     for (int i = 0; i < count; ++i) {
-        CollisionMesh* block = box({2 + i * tread, 0, -5}, {30, (i + 1) * rise, 5});
-        for (const uint32_t index : block->indices) {
-            mesh->indices.push_back(mesh->vertexCount + index);
-        }
-        mesh->vertices.insert(mesh->vertices.end(), block->vertices.begin(), block->vertices.end());
-        mesh->vertexCount += block->vertexCount;
-        mesh->triangleCount += block->triangleCount;
-        releaseCollisionMesh(block);
+        const float x = 2 + i * tread, y = (i + 1) * rise;
+        addQuad(mesh, {x, y - rise, -5}, {x, y, -5}, {x, y, 5}, {x, y - rise, 5});
+        addQuad(mesh, {x, y, -5}, {30, y, -5}, {30, y, 5}, {x, y, 5});
     }
     return mesh;
 }

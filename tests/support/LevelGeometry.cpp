@@ -258,3 +258,17 @@ const WalkMap& shippedWalkMap() {
     static const WalkMap map(shippedCollision());
     return map;
 }
+
+std::vector<glm::vec3> shippedRoute(const glm::vec3& foot, const glm::vec3& goal) {
+    const WalkMap& map = shippedWalkMap();
+    return map.route(map.distancesFrom(map.nodeAt(foot.x, foot.z, foot.y + 0.3f)),
+                     map.nodeAt(goal.x, goal.z, goal.y));
+}
+
+glm::vec2 headingAlong(const std::vector<glm::vec3>& route, size_t& next, const glm::vec3& at) {
+    auto toward = [&] { return glm::vec2(route[next].x - at.x, route[next].z - at.z); };
+    while (next + 1 < route.size() && glm::length(toward()) < 0.5f) {
+        ++next;
+    }
+    return toward();
+}

@@ -67,3 +67,8 @@ struct WalkMap {
 
 const TriangleWorld& shippedCollision();
 const WalkMap& shippedWalkMap();
+// The shortest walk on the shipped level from a standing foot to goal; empty when there is none.
+std::vector<glm::vec3> shippedRoute(const glm::vec3& foot, const glm::vec3& goal);
+// Where a walker at `at` heads on route: towards the first point from next on that lies more
+// than half a unit away, or the last; next moves on past the points reached.
+glm::vec2 headingAlong(const std::vector<glm::vec3>& route, size_t& next, const glm::vec3& at);
