@@ -112,6 +112,14 @@ TEST(Playthrough, WalkIntoEveryDrugTakeTheMedicinesMixAtTheTableAndCureInThePond
     PlayedGame played;
     ASSERT_NE(played.game, nullptr);
     GameState& state = gameState();
+    // Every shipped model, the table's among them, and the drugs name a listed texture.
+    for (const Model* model : played.game->scene->models) {
+        EXPECT_NE(model->mesh->texture, 0u);
+    }
+    EXPECT_NE(played.game->scene->drugs->model->mesh->texture, 0u);
+    for (const char* name : {"shot2.png", "pills.png", "bottle.png", "dudv.png", "normalmap.png"}) {
+        EXPECT_EQ(state.textureTable.count(name), 1u) << name;
+    }
     for (int i = 0; i < 60; ++i) {
         played.frame(); // land on the ground
     }

@@ -1,9 +1,8 @@
-// The shipped data files: the game loads them, the importer leaves them as authored and the
-// generator makes exactly them.
+// The shipped data files: the importer leaves them as authored and the generator makes exactly
+// them.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <set>
 
 #include <FreeImage.h>
 #include <assimp/Importer.hpp>
@@ -11,14 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/LevelGeometry.h"
-#include "app/GameState.h"
-#include "assets/Factory.h"
-#include "assets/MeshLoader.h"
 #include "assets/NameList.h"
-#include "assets/Scene.h"
-#include "assets/Textures.h"
-#include "support/GlContext.h"
 #include "support/Sandbox.h"
 #include "tools/levelgen/Generator.h"
 #include "tools/levelgen/MeshData.h"
@@ -49,40 +41,6 @@ unsigned turnedNormals(const std::string& path) {
 }
 
 } // namespace
-
-TEST(LevelFiles, TheGameLoadsEveryListedTextureAndModelWithItsDiffuseTexture) {
-    GlContext gl;
-    Sandbox sandbox(true);
-    gameState() = GameState{};
-    for (const char* name : {"shot2.png", "pills.png", "bottle.png", "dudv.png", "normalmap.png"}) {
-        EXPECT_THAT(listed("Textures"), Contains(name));
-    }
-    testing::internal::CaptureStdout();
-    Scene scene;
-    Factory(1280, 720).loadScene(scene);
-    testing::internal::GetCapturedStdout();
-
-    std::vector<std::string> names = listed("Meshes");
-    ASSERT_GE(names.size(), 4u);
-    ASSERT_EQ(scene.models.size(), names.size() + 3);
-    names.insert(names.end(), {"test.dae", "npcHead.dae", "rotfaces.dae"});
-    for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_NE(scene.models[i]->mesh->texture, 0u) << names[i] << " names no listed texture";
-        EXPECT_EQ(scene.models[i]->instances.size(), readModel(names[i]).placements.size());
-    }
-    for (const char* name : {"drugs3.dae", "Mixtable.dae"}) {
-        Model* model = loadModel(name);
-        EXPECT_NE(model->mesh->texture, 0u) << name;
-        releaseModel(model);
-    }
-    releaseScene(scene);
-    for (ScreenQuad* slot : gameState().inventorySlots) {
-        releaseScreenQuad(slot);
-    }
-    releaseTextures();
-    gameState() = GameState{};
-    EXPECT_TRUE(gl.takeErrors().empty());
-}
 
 TEST(LevelFiles, TheWaterMapsTileAndResourcesStayAFewMegabytes) {
     for (const std::string name : {"dudv.png", "normalmap.png"}) {

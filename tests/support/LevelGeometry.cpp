@@ -183,65 +183,49 @@ glm::vec3 WalkMap::position(int node) const {
                      -kHalfSize + (static_cast<float>(cell / cells) + 0.5f) * kSpacing);
 }
 
-template <typename Visit> void WalkMap::forNeighbours(int node, Visit visit) const {
-    int i = node / kLayers % cells, j = node / kLayers / cells;
-    float h = heights[static_cast<size_t>(node)];
-    for (int nj = std::max(0, j - 1); nj <= std::min(cells - 1, j + 1); ++nj) {
-        for (int ni = std::max(0, i - 1); ni <= std::min(cells - 1, i + 1); ++ni) {
-            bool diagonal = ni != i && nj != j;
-            float step = diagonal ? kSpacing * std::sqrt(2.0f) : kSpacing;
-            // A step of 0.25, or what a slope just under 45 degrees climbs over the gap.
-            float climb = diagonal ? step : 0.25f;
-            int first = (nj * cells + ni) * kLayers;
-            for (int next = first; next < first + kLayers && first != node / kLayers * kLayers;
-                 ++next) {
-                if (standable[static_cast<size_t>(next)] &&
-                    std::fabs(heights[static_cast<size_t>(next)] - h) <= climb) {
-                    visit(next, step);
+std::vector<int> WalkMap::walksFrom(int start) const {
+    std::vector<int> previous(heights.size(), -1);
+    if (start < 0 || !standable[static_cast<size_t>(start)]) {
+        return previous;
+    }
+    std::vector<float> distance(heights.size(), kInfinity);
+    using Entry = std::pair<float, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    distance[static_cast<size_t>(start)] = 0.0f;
+    previous[static_cast<size_t>(start)] = start;
+    open.push({0.0f, start});
+    while (!open.empty()) {
+        const auto [d, node] = open.top();
+        open.pop();
+        const int i = node / kLayers % cells, j = node / kLayers / cells;
+        for (int nj = std::max(0, j - 1); nj <= std::min(cells - 1, j + 1); ++nj) {
+            for (int ni = std::max(0, i - 1); ni <= std::min(cells - 1, i + 1); ++ni) {
+                const bool diagonal = ni != i && nj != j;
+                const float step = diagonal ? kSpacing * std::sqrt(2.0f) : kSpacing;
+                // A step of 0.25, or what a slope just under 45 degrees climbs over the gap.
+                const float climb = diagonal ? step : 0.25f;
+                const int first = (nj * cells + ni) * kLayers;
+                for (int next = first; next < first + kLayers && (ni != i || nj != j); ++next) {
+                    const size_t n = static_cast<size_t>(next);
+                    if (standable[n] && d + step < distance[n] &&
+                        std::fabs(heights[n] - heights[static_cast<size_t>(node)]) <= climb) {
+                        distance[n] = d + step;
+                        previous[n] = node;
+                        open.push({d + step, next});
+                    }
                 }
             }
         }
     }
+    return previous;
 }
 
-std::vector<float> WalkMap::distancesFrom(int start) const {
-    std::vector<float> distance(heights.size(), kInfinity);
-    if (start < 0 || !standable[static_cast<size_t>(start)]) {
-        return distance;
-    }
-    using Entry = std::pair<float, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
-    distance[static_cast<size_t>(start)] = 0.0f;
-    open.push({0.0f, start});
-    while (!open.empty()) {
-        auto [d, node] = open.top();
-        open.pop();
-        if (d > distance[static_cast<size_t>(node)]) {
-            continue;
-        }
-        forNeighbours(node, [&](int next, float step) {
-            if (d + step < distance[static_cast<size_t>(next)]) {
-                distance[static_cast<size_t>(next)] = d + step;
-                open.push({d + step, next});
-            }
-        });
-    }
-    return distance;
-}
-
-std::vector<glm::vec3> WalkMap::route(const std::vector<float>& distances, int target) const {
+std::vector<glm::vec3> WalkMap::route(const std::vector<int>& previous, int target) const {
     std::vector<glm::vec3> points;
-    for (int node = target; node >= 0 && distances[static_cast<size_t>(node)] < kInfinity;) {
+    for (int node = target; node >= 0 && previous[static_cast<size_t>(node)] >= 0;) {
         points.insert(points.begin(), position(node));
-        int best = -1;
-        forNeighbours(node, [&](int next, float) {
-            if (distances[static_cast<size_t>(next)] < distances[static_cast<size_t>(node)] &&
-                (best < 0 ||
-                 distances[static_cast<size_t>(next)] < distances[static_cast<size_t>(best)])) {
-                best = next;
-            }
-        });
-        node = best;
+        node =
+            previous[static_cast<size_t>(node)] == node ? -1 : previous[static_cast<size_t>(node)];
     }
     return points;
 }
@@ -261,7 +245,7 @@ const WalkMap& shippedWalkMap() {
 
 std::vector<glm::vec3> shippedRoute(const glm::vec3& foot, const glm::vec3& goal) {
     const WalkMap& map = shippedWalkMap();
-    return map.route(map.distancesFrom(map.nodeAt(foot.x, foot.z, foot.y + 0.3f)),
+    return map.route(map.walksFrom(map.nodeAt(foot.x, foot.z, foot.y + 0.3f)),
                      map.nodeAt(goal.x, goal.z, goal.y));
 }
 

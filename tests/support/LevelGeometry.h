@@ -56,13 +56,11 @@ struct WalkMap {
     // The standing node nearest to (x, z) whose height is closest below (or at) maxHeight, or -1.
     int nodeAt(float x, float z, float maxHeight) const;
     glm::vec3 position(int node) const;
-    // Walking distances from a node to every node (infinity where it cannot be reached).
-    std::vector<float> distancesFrom(int node) const;
-    // The shortest walk from the start of distances to target, as standing points from the
-    // start on (empty when target cannot be reached).
-    std::vector<glm::vec3> route(const std::vector<float>& distances, int target) const;
-
-    template <typename Visit> void forNeighbours(int node, Visit visit) const;
+    // The shortest walks from start: for each node the one before it (start for start itself),
+    // or -1 where no walk comes.
+    std::vector<int> walksFrom(int start) const;
+    // The walk to target as standing points from the start on (empty when none comes there).
+    std::vector<glm::vec3> route(const std::vector<int>& previous, int target) const;
 };
 
 const TriangleWorld& shippedCollision();
