@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "support/GameProcess.h"
@@ -40,7 +39,7 @@ size_t count(const std::string& text, const std::string& part) {
 
 } // namespace
 
-TEST(Keys, EveryToggleConfirmsItselfOnceOnTheConsoleEvenWhenHeld) {
+TEST(Keys, EveryToggleConfirmsItselfOnceEvenWhenHeldAndWireframeAndStatusLinesShow) {
     RunningGame game;
     ASSERT_FALSE(game.process.window.empty()) << game.process.output;
 
@@ -63,22 +62,12 @@ TEST(Keys, EveryToggleConfirmsItselfOnceOnTheConsoleEvenWhenHeld) {
     EXPECT_TRUE(game.process.waitFor("TRANSPARENCY DISACTIVATED", 15.0, true));
     EXPECT_TRUE(game.press("Tab", "FREE CAMERA ENABLED"));
     EXPECT_TRUE(game.press("Tab", "FREE CAMERA DISABLED"));
-    EXPECT_TRUE(game.press("Return", "ENTER PRESSED"));
-    EXPECT_EQ(game.process.quit(), 0);
-
     const std::string& output = game.process.output;
     // Nothing slipped in between the confirmations.
     EXPECT_NE(output.find(help + "\nTEXTURE NEAREST\n"), std::string::npos);
     EXPECT_EQ(count(output, "\nMIPMAP "), 3u);
     EXPECT_EQ(count(output, "\nTEXTURE "), 2u);
     EXPECT_EQ(count(output, "\nTRANSPARENCY "), 1u);
-    EXPECT_EQ(output.substr(output.find("ENTER PRESSED\n")),
-              "ENTER PRESSED\n" + shutdownTranscript());
-}
-
-TEST(Keys, WireframeDrawsLinesAndStatusLinesComeOncePerSecond) {
-    RunningGame game;
-    ASSERT_FALSE(game.process.window.empty()) << game.process.output;
 
     // A loaded machine may take a while to map the window and draw the next frame, or the
     // first, so look again until it shows or time runs out. No 800-wide picture is no share.
@@ -112,16 +101,10 @@ TEST(Keys, WireframeDrawsLinesAndStatusLinesComeOncePerSecond) {
 
     ASSERT_TRUE(game.press("F8", "NUMBER OF MESHES ACTIVATED"));
     ASSERT_TRUE(game.process.waitFor("; NM: ", 5.0));
-    ASSERT_TRUE(game.process.waitFor("\n", 1.0));
-    // "FR: 0.016667; NM: 42": six decimals, then the drawn-instance count.
-    const std::string& output = game.process.output;
-    const size_t line = output.rfind("FR: ");
-    const std::string statusLine = output.substr(line, output.find('\n', line) - line);
-    const size_t separator = statusLine.find("; NM: ");
-    EXPECT_EQ(separator - statusLine.find('.'), 7u) << statusLine;
-    EXPECT_GT(std::atoi(statusLine.c_str() + separator + 6), 0) << statusLine;
-
     ASSERT_TRUE(game.press("F2", "FRAME TIME DISACTIVATED"));
     ASSERT_TRUE(game.process.waitFor("\n; NM: ", 5.0)); // the count alone starts with its separator
+    EXPECT_TRUE(game.press("Return", "ENTER PRESSED"));
     EXPECT_EQ(game.process.quit(), 0);
+    EXPECT_EQ(output.substr(output.find("ENTER PRESSED\n")),
+              "ENTER PRESSED\n" + shutdownTranscript());
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,12 +77,9 @@ TEST(Transcript, TheFirstViewIsTheSameFullScreenAsInACentredWindowAndEscCloses) 
 }
 
 TEST(Transcript, AFailedStartShowsGlfwsOwnReasonUnderError) {
-    const char* previous = std::getenv("DISPLAY");
-    const std::string saved = previous != nullptr ? previous : "";
-    setenv("DISPLAY", ":65000", 1); // no such server
-    GameProcess game({"-d", "320", "240"}, ".");
+    // No server answers on :65000.
+    GameProcess game({"DISPLAY=:65000", MORBANE_BINARY, "-d", "320", "240"}, ".", "/usr/bin/env");
     ASSERT_TRUE(game.waitForExit(30.0));
-    previous != nullptr ? setenv("DISPLAY", saved.c_str(), 1) : unsetenv("DISPLAY");
     EXPECT_EQ(game.exitStatus, 1);
     EXPECT_EQ(game.output, "INITIALIZING LIBRARIES:\n" + labelText("GLFW") +
                                "ERROR\nX11: Failed to open display :65000\n");

@@ -58,23 +58,22 @@ TEST(LevelRules, CollisionMeshIsExactlyTheDrawnLevel) {
         << "collision faces nobody can see";
 }
 
-TEST(LevelRules, SpawnStandsOnLowGroundFacingTheLaboratory) {
-    const TriangleWorld& collision = shippedCollision();
-    float ground = collision.groundBelow(glm::vec3(0.0f, 5.0f, 0.0f));
+TEST(LevelRules, TheSpawnStandsOnLowGroundFacingTheLaboratoryAndCliffsCloseTheField) {
+    const WalkMap& map = shippedWalkMap();
+    const int spawn = map.nodeAt(0.0f, 0.0f, 5.0f);
+    ASSERT_GE(spawn, 0) << "the spawn must stand on the level, not on the ground plane";
+    const float ground = map.position(spawn).y;
+    EXPECT_GT(ground, 0.0f);
     EXPECT_LE(ground, 1.9f);
-    EXPECT_GT(ground, 0.0f) << "the spawn must stand on the level, not on the ground plane";
     // Looking along -z from the eye meets the laboratory's buildings first.
     glm::vec3 eye(0.0f, ground + 5.05f, 0.0f);
     std::vector<Hit> seen = drawnLevel().cast(eye, eye - glm::vec3(0.0f, 0.0f, 40.0f));
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(levelModels()[static_cast<size_t>(seen[0].object)], "shelter.dae");
-}
 
-TEST(LevelRules, CliffsCloseThePlayingField) {
     // Nowhere the walk reaches lies near the edge of the terrain, where the player could fall
     // off the level onto the bare ground plane.
-    const WalkMap& map = shippedWalkMap();
-    std::vector<int> fromSpawn = map.walksFrom(map.nodeAt(0.0f, 0.0f, 5.0f));
+    std::vector<int> fromSpawn = map.walksFrom(spawn);
     float farthest = 0.0f;
     size_t reached = 0;
     for (size_t node = 0; node < fromSpawn.size(); ++node) {

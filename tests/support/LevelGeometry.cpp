@@ -121,15 +121,6 @@ std::vector<Hit> TriangleWorld::cast(const glm::vec3& from, const glm::vec3& to)
     return result.hits;
 }
 
-float TriangleWorld::groundBelow(const glm::vec3& p) const {
-    for (const Hit& hit : cast(p, glm::vec3(p.x, -100.0f, p.z))) {
-        if (hit.normal.y > 0.0f) {
-            return hit.point.y;
-        }
-    }
-    return -kInfinity;
-}
-
 bool TriangleWorld::touches(btCollisionShape* shape, const glm::vec3& at,
                             float walkableFrom) const {
     btCollisionObject probe;

@@ -33,8 +33,6 @@ struct TriangleWorld {
     void add(const std::vector<glm::vec3>& corners);
     // Every crossing of the segment, nearest to from first.
     std::vector<Hit> cast(const glm::vec3& from, const glm::vec3& to) const;
-    // The highest face turned up below p, or -infinity.
-    float groundBelow(const glm::vec3& p) const;
     // Whether the shape at a point enters a face; faces one could walk on only count from the
     // height walkableFrom up, so the ground a probe stands in need not block it.
     bool touches(btCollisionShape* shape, const glm::vec3& at, float walkableFrom = -1e30f) const;
