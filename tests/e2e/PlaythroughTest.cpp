@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -19,13 +18,9 @@
 #include "app/Window.h"
 #include "assets/Scene.h"
 #include "gameplay/Camera.h"
-#include "gameplay/Updater.h"
 #include "physics/CCT.h"
 #include "physics/CharacterController.h"
 #include "physics/Drugs.h"
-#include "physics/PhysX.h"
-#include "render/Renderer.h"
-#include "support/GlContext.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -105,6 +100,14 @@ struct PlayedGame {
         return arrived();
     }
 };
+
+bool apparitionInView(const PlayedGame& played) {
+    const Model& model = *played.game->scene->animatedModels[0]->model;
+    const Camera& eye = *played.player()->camera;
+    const glm::vec4 clip =
+        eye.projection * eye.view * model.instances[0] * model.transform * glm::vec4(0, 0, 0, 1);
+    return model.visible && clip.w > 0.0f && std::abs(clip.x / clip.w) < 0.5f;
+}
 
 } // namespace
 
@@ -200,18 +203,6 @@ TEST(Playthrough, AWindowAskedToCloseBeforeTheLoopDrawsNoFrame) {
     shutdown();
     gameState() = GameState{};
 }
-
-namespace {
-
-bool apparitionInView(const PlayedGame& played) {
-    const Model& model = *played.game->scene->animatedModels[0]->model;
-    const Camera& eye = *played.player()->camera;
-    const glm::vec4 clip =
-        eye.projection * eye.view * model.instances[0] * model.transform * glm::vec4(0, 0, 0, 1);
-    return model.visible && clip.w > 0.0f && std::abs(clip.x / clip.w) < 0.5f;
-}
-
-} // namespace
 
 TEST(Playthrough, StandingStillTheMorbaneWinsOneLifeStepASecondLater) {
     PlayedGame played;

@@ -2,7 +2,6 @@
 // random draws, the trigger shapes, and the placements' decomposition.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <set>
 

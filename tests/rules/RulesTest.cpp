@@ -12,11 +12,7 @@
 #include "gameplay/Camera.h"
 #include "gameplay/FreeCamera.h"
 #include "gameplay/Updater.h"
-#include "physics/CCT.h"
-#include "physics/CharacterController.h"
 #include "physics/Drugs.h"
-#include "physics/PhysX.h"
-#include "physics/PhysXFactory.h"
 #include "physics/PhysicsWorlds.h"
 #include "support/GlContext.h"
 
@@ -29,9 +25,7 @@ struct Playground : TestWorld {
 
     Playground() {
         gameState() = GameState{};
-        for (ScreenQuad& slot : slots) {
-            gameState().inventorySlots.push_back(&slot);
-        }
+        gameState().inventorySlots = {&slots[0], &slots[1], &slots[2]};
         scene.player = player;
         scene.drugs = new DrugSet;
         step(30);

@@ -22,10 +22,10 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// In the child: becomes a session leader with the terminal as its controlling terminal, runs the
-// game as a job in a process group of its own, and ends with the job's status.
-[[noreturn]] void runAsJob(const char* terminal, bool foreground, const char* binary,
-                           char* const argv[], const char* workDirectory) {
+// In the child: becomes a session leader with the terminal as its controlling terminal and
+// returns as a job in a process group of its own, reading the terminal; the leader waits and
+// ends with the job's status.
+void becomeJob(const char* terminal, bool foreground) {
     setsid();
     const int slave = open(terminal, O_RDWR);
     if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) {
@@ -36,10 +36,7 @@ double secondsSince(Clock::time_point start) {
         setpgid(0, 0);
         dup2(slave, STDIN_FILENO);
         close(slave);
-        if (chdir(workDirectory) == 0) {
-            execv(binary, argv);
-        }
-        _exit(127);
+        return;
     }
     setpgid(job, job);
     if (foreground) {
@@ -85,10 +82,10 @@ GameProcess::GameProcess(const std::vector<std::string>& arguments,
         close(pipeFds[1]);
         if (input != Stdin::null) {
             close(terminalFd);
-            runAsJob(terminal.c_str(), input == Stdin::foregroundJob, binary.c_str(), argv.data(),
-                     workDirectory.c_str());
+            becomeJob(terminal.c_str(), input == Stdin::foregroundJob);
+        } else {
+            dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         }
-        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         if (chdir(workDirectory.c_str()) == 0) {
             execv(binary.c_str(), argv.data());
         }
