@@ -45,18 +45,11 @@ struct AllHits : btCollisionWorld::RayResultCallback {
 };
 
 struct AnyContact : btCollisionWorld::ContactResultCallback {
-    const TriangleWorld* world = nullptr;
-    float walkableFrom = 0.0f;
     bool found = false;
 
     btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper*, int, int,
-                             const btCollisionObjectWrapper* level, int, int index) override {
-        const glm::vec3* t =
-            &world->parts[static_cast<size_t>(level->getCollisionObject()->getUserIndex())]
-                         [static_cast<size_t>(index) * 3];
-        bool walkable = glm::normalize(glm::cross(t[1] - t[0], t[2] - t[0])).y > kWalkable;
-        found = found || (point.getDistance() < 0.0f &&
-                          (!walkable || point.m_positionWorldOnB.y() >= walkableFrom));
+                             const btCollisionObjectWrapper*, int, int) override {
+        found = found || point.getDistance() < 0.0f;
         return 0.0f;
     }
 };
@@ -121,26 +114,15 @@ std::vector<Hit> TriangleWorld::cast(const glm::vec3& from, const glm::vec3& to)
     return result.hits;
 }
 
-bool TriangleWorld::touches(btCollisionShape* shape, const glm::vec3& at,
-                            float walkableFrom) const {
-    btCollisionObject probe;
-    probe.setCollisionShape(shape);
-    probe.getWorldTransform().setOrigin(bt(at));
-    AnyContact result;
-    result.world = this;
-    result.walkableFrom = walkableFrom;
-    physX.world->contactTest(&probe, result);
-    return result.found;
-}
-
 WalkMap::WalkMap(const TriangleWorld& collision) {
     cells = static_cast<int>(2.0f * kHalfSize / kSpacing);
     heights.assign(static_cast<size_t>(cells * cells * kLayers), std::nanf(""));
     standable.assign(heights.size(), false);
     // Room for the capsule (radius 0.5 and the contact offset, with a margin for the sampling)
-    // above the step it may climb; the ground it stands on may rise as much as a 45 degree
-    // slope does under it.
-    btCylinderShape body(btVector3(0.6f, 2.92f, 0.6f));
+    // above the highest a 45 degree slope rises under it, up to the top of its head.
+    btCylinderShape body(btVector3(0.6f, 2.62f, 0.6f));
+    btCollisionObject probe;
+    probe.setCollisionShape(&body);
     for (int node = 0; node < cells * cells * kLayers; node += kLayers) {
         glm::vec3 top = position(node);
         top.y = 100.0f;
@@ -149,8 +131,10 @@ WalkMap::WalkMap(const TriangleWorld& collision) {
         for (auto hit = hits.rbegin(); hit != hits.rend() && layer < kLayers; ++hit) {
             if (hit->normal.y > kWalkable) {
                 heights[static_cast<size_t>(node + layer)] = hit->point.y;
-                standable[static_cast<size_t>(node + layer++)] = !collision.touches(
-                    &body, hit->point + glm::vec3(0.0f, 3.18f, 0.0f), hit->point.y + 0.86f);
+                probe.getWorldTransform().setOrigin(bt(hit->point + glm::vec3(0.0f, 3.48f, 0.0f)));
+                AnyContact contact;
+                collision.physX.world->contactTest(&probe, contact);
+                standable[static_cast<size_t>(node + layer++)] = !contact.found;
             }
         }
     }

@@ -33,9 +33,6 @@ struct TriangleWorld {
     void add(const std::vector<glm::vec3>& corners);
     // Every crossing of the segment, nearest to from first.
     std::vector<Hit> cast(const glm::vec3& from, const glm::vec3& to) const;
-    // Whether the shape at a point enters a face; faces one could walk on only count from the
-    // height walkableFrom up, so the ground a probe stands in need not block it.
-    bool touches(btCollisionShape* shape, const glm::vec3& at, float walkableFrom = -1e30f) const;
 };
 
 // Where the player can stand and walk. Cells of 0.25 units hold up to four standing heights
