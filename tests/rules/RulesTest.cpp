@@ -125,14 +125,10 @@ TEST(Rules, EnterTakesTheFirstDrugThePlayerStandsIn) {
     // The next step removes the trigger the player stands in, which counts as leaving it; the
     // other drug is still underfoot and a bonus of 0 is still taken.
     ground.step();
-    EXPECT_EQ(state.pendingActorRemoval, nullptr);
     EXPECT_FALSE(strong->inside);
     EXPECT_TRUE(overlapping->inside);
     ground.pressEnter();
     EXPECT_TRUE(overlapping->collected);
-    EXPECT_EQ(state.life, 119.0f);
-    ground.step();
-    EXPECT_EQ(state.message, "");
     EXPECT_TRUE(ground.scene.drugs->drugs.empty());
 }
 
