@@ -11,24 +11,6 @@
 
 namespace {
 
-// The game on the shipped level in an 800 x 600 window, started and ready for keys.
-struct RunningGame {
-    PrivateDisplay display;
-    Sandbox sandbox{true};
-    GameProcess process{{"-d", "800", "600"}, sandbox.path("work")};
-
-    RunningGame() {
-        process.started();
-        process.readFor(1.0); // let it draw a few frames
-    }
-
-    // Presses a key and waits for the console line it must print.
-    bool press(const std::string& key, const std::string& expected) {
-        pressKey(process.window, key);
-        return process.waitFor(expected, 15.0, true);
-    }
-};
-
 size_t count(const std::string& text, const std::string& part) {
     size_t found = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -40,29 +22,37 @@ size_t count(const std::string& text, const std::string& part) {
 } // namespace
 
 TEST(Keys, EveryToggleConfirmsItselfOnceEvenWhenHeldAndWireframeAndStatusLinesShow) {
-    RunningGame game;
-    ASSERT_FALSE(game.process.window.empty()) << game.process.output;
+    PrivateDisplay display;
+    Sandbox sandbox(true);
+    GameProcess game({"-d", "800", "600"}, sandbox.path("work"));
+    ASSERT_TRUE(game.started()) << game.output;
+    game.readFor(1.0); // let it draw a few frames
+    // Presses a key and waits for the console line it must print.
+    const auto press = [&game](const std::string& key, const std::string& expected) {
+        pressKey(game.window, key);
+        return game.waitFor(expected, 15.0, true);
+    };
 
     const std::string help = "F1 ... HELP\nF2 ... FRAME TIME\nF3 ...  WIREFRAME\n"
                              "F4 ... TEXTURE QUALITY\nF5 ... MIPMAP QUALITY\nF6 ... CURSOR\n"
                              "F8 ... FRUSTRUM CULLING\nF9 ... TRANSPARENCY\n"
                              "TAB ... CAMERA SWITCH\nESC ... EXIT";
-    EXPECT_TRUE(game.press("F1", help)) << game.process.output;
+    EXPECT_TRUE(press("F1", help)) << game.output;
     // F7 and an unbound key neither print nor change any state the toggles below report.
-    pressKey(game.process.window, "F7");
-    pressKey(game.process.window, "q");
-    EXPECT_TRUE(game.press("F4", "TEXTURE NEAREST"));
-    EXPECT_TRUE(game.press("F4", "TEXTURE LINEAR"));
-    EXPECT_TRUE(game.press("F5", "MIPMAP OFF"));
-    EXPECT_TRUE(game.press("F5", "MIPMAP LINEAR"));
-    EXPECT_TRUE(game.press("F5", "MIPMAP NEAREST"));
-    EXPECT_TRUE(game.press("F6", "CURSOR DISABLED"));
-    EXPECT_TRUE(game.press("F6", "CURSOR ENABLED"));
-    holdKey(game.process.window, "F9", 1.2); // the key repeats, the toggle does not
-    EXPECT_TRUE(game.process.waitFor("TRANSPARENCY DISACTIVATED", 15.0, true));
-    EXPECT_TRUE(game.press("Tab", "FREE CAMERA ENABLED"));
-    EXPECT_TRUE(game.press("Tab", "FREE CAMERA DISABLED"));
-    const std::string& output = game.process.output;
+    pressKey(game.window, "F7");
+    pressKey(game.window, "q");
+    EXPECT_TRUE(press("F4", "TEXTURE NEAREST"));
+    EXPECT_TRUE(press("F4", "TEXTURE LINEAR"));
+    EXPECT_TRUE(press("F5", "MIPMAP OFF"));
+    EXPECT_TRUE(press("F5", "MIPMAP LINEAR"));
+    EXPECT_TRUE(press("F5", "MIPMAP NEAREST"));
+    EXPECT_TRUE(press("F6", "CURSOR DISABLED"));
+    EXPECT_TRUE(press("F6", "CURSOR ENABLED"));
+    holdKey(game.window, "F9", 1.2); // the key repeats, the toggle does not
+    EXPECT_TRUE(game.waitFor("TRANSPARENCY DISACTIVATED", 15.0, true));
+    EXPECT_TRUE(press("Tab", "FREE CAMERA ENABLED"));
+    EXPECT_TRUE(press("Tab", "FREE CAMERA DISABLED"));
+    const std::string& output = game.output;
     // Nothing slipped in between the confirmations.
     EXPECT_NE(output.find(help + "\nTEXTURE NEAREST\n"), std::string::npos);
     EXPECT_EQ(count(output, "\nMIPMAP "), 3u);
@@ -74,11 +64,11 @@ TEST(Keys, EveryToggleConfirmsItselfOnceEvenWhenHeldAndWireframeAndStatusLinesSh
     auto waitForDarkShare = [&game](auto accept) {
         double share = std::nan("");
         for (int attempt = 0; attempt < 40; ++attempt) {
-            const Picture picture = captureWindow(game.process.window);
+            const Picture picture = captureWindow(game.window);
             if (picture.width == 800 && accept(share = darkShare(picture))) {
                 break;
             }
-            game.process.readFor(0.25);
+            game.readFor(0.25);
         }
         return share;
     };
@@ -86,25 +76,25 @@ TEST(Keys, EveryToggleConfirmsItselfOnceEvenWhenHeldAndWireframeAndStatusLinesSh
     // clear colour showing.
     const double filled = waitForDarkShare([](double share) { return share < 0.35; });
     EXPECT_LT(filled, 0.35);
-    ASSERT_TRUE(game.press("F3", "WIREFRAME ACTIVATED"));
+    ASSERT_TRUE(press("F3", "WIREFRAME ACTIVATED"));
     EXPECT_GT(waitForDarkShare([&](double share) { return share > 0.5; }), filled + 0.2);
-    ASSERT_TRUE(game.press("F3", "WIREFRAME DISACTIVATED"));
+    ASSERT_TRUE(press("F3", "WIREFRAME DISACTIVATED"));
     EXPECT_LT(waitForDarkShare([](double share) { return share < 0.35; }), 0.35);
 
-    ASSERT_TRUE(game.press("F2", "FRAME TIME ACTIVATED"));
-    const size_t start = game.process.output.size();
-    game.process.readFor(3.5);
-    const std::string frameTimes = game.process.output.substr(start);
+    ASSERT_TRUE(press("F2", "FRAME TIME ACTIVATED"));
+    const size_t start = game.output.size();
+    game.readFor(3.5);
+    const std::string frameTimes = game.output.substr(start);
     EXPECT_GE(count(frameTimes, "FR: "), 2u) << frameTimes;
     EXPECT_LE(count(frameTimes, "FR: "), 4u) << frameTimes;
     EXPECT_EQ(count(frameTimes, "; NM: "), 0u);
 
-    ASSERT_TRUE(game.press("F8", "NUMBER OF MESHES ACTIVATED"));
-    ASSERT_TRUE(game.process.waitFor("; NM: ", 5.0));
-    ASSERT_TRUE(game.press("F2", "FRAME TIME DISACTIVATED"));
-    ASSERT_TRUE(game.process.waitFor("\n; NM: ", 5.0)); // the count alone starts with its separator
-    EXPECT_TRUE(game.press("Return", "ENTER PRESSED"));
-    EXPECT_EQ(game.process.quit(), 0);
+    ASSERT_TRUE(press("F8", "NUMBER OF MESHES ACTIVATED"));
+    ASSERT_TRUE(game.waitFor("; NM: ", 5.0));
+    ASSERT_TRUE(press("F2", "FRAME TIME DISACTIVATED"));
+    ASSERT_TRUE(game.waitFor("\n; NM: ", 5.0)); // the count alone starts with its separator
+    EXPECT_TRUE(press("Return", "ENTER PRESSED"));
+    EXPECT_EQ(game.quit(), 0);
     EXPECT_EQ(output.substr(output.find("ENTER PRESSED\n")),
               "ENTER PRESSED\n" + shutdownTranscript());
 }
