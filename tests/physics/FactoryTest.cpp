@@ -2,15 +2,11 @@
 // random draws, the trigger shapes, and the placements' decomposition.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <set>
-#include <tuple>
 
 #include <btBulletCollisionCommon.h>
-#define GLM_ENABLE_EXPERIMENTAL
 #include <glm/gtc/matrix_transform.hpp>
-#include <glm/gtx/matrix_decompose.hpp>
 
 #include "PhysicsWorlds.h"
 #include "app/GameState.h"
@@ -20,20 +16,28 @@
 #include "support/Fatal.h"
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
+#include "tools/levelgen/ModelFile.h"
 
 namespace {
 
-// Name, icon, life bonus and kind of every drug of a fresh world drawn with the seed.
-using Layout = std::vector<std::tuple<std::string, std::string, int, bool>>;
+// A COLLADA file with one horizontal triangle at height 1 around the origin, placed once per
+// matrix as the drug and table files are.
+std::string placementsDae(const std::vector<glm::mat4>& placements) {
+    ModelFile file{"", "rock.png", UpAxis::Y, MeshData(), placements};
+    addFlatTriangle(file.mesh, {-10, 1, -10}, {30, 1, -10}, {-10, 1, 30}, {0, 0}, {1, 0}, {0, 1});
+    return colladaText(file);
+}
 
-Layout drawLayout(unsigned seed, const std::string& file) {
+// Every drug of a fresh world drawn with the seed, as "name icon bonus".
+std::vector<std::string> drawLayout(unsigned seed, const std::string& file) {
     PhysX physX;
     PhysXFactory factory(physX, 800, 600);
     srand(seed);
     DrugSet* set = factory.createDrugs(file);
-    Layout layout;
+    std::vector<std::string> layout;
     for (const Drug* drug : set->drugs) {
-        layout.emplace_back(drug->name, drug->textureName, drug->lifeBonus, drug->isMedicine);
+        layout.push_back(drug->name + " " + drug->textureName + " " +
+                         std::to_string(drug->lifeBonus));
     }
     releaseModel(set->model);
     delete set;
@@ -65,28 +69,22 @@ float standingHeight(TestWorld& world, float x, float z) {
 TEST_F(Factory, ThreeMedicinesCountDownInPlacementOrderAndSedativesDrawTheirBonus) {
     writeMesh("drugs.dae", placementsDae(std::vector<glm::mat4>(9, glm::mat4(1.0f))));
     writeMesh("two.dae", placementsDae(std::vector<glm::mat4>(2, glm::mat4(1.0f))));
+    const char* const medicines[] = {"Medicine2 bottle.png 0", "Medicine1 pills.png 0",
+                                     "Medicine0 shot2.png 0"};
     for (unsigned seed = 1; seed <= 20; ++seed) {
-        const Layout layout = drawLayout(seed, "drugs.dae");
-        ASSERT_EQ(layout.size(), 9u);
         // The draws in their order: three distinct placements, then a bonus per Sedative.
         srand(seed);
         std::set<int> chosen;
         while (chosen.size() < 3) {
             chosen.insert(rand() % 9);
         }
-        std::string medicines;
-        for (int i = 0; i < 9; ++i) {
-            const auto& [name, icon, bonus, isMedicine] = layout[i];
-            EXPECT_EQ(isMedicine, chosen.count(i) == 1) << "seed " << seed << " drug " << i;
-            if (isMedicine) {
-                medicines += name + " " + icon + " ";
-                EXPECT_EQ(bonus, 0);
-            } else {
-                EXPECT_EQ(name + icon, "Sedative" + std::to_string(i));
-                EXPECT_EQ(bonus, rand() % 20) << "seed " << seed << " drug " << i;
-            }
+        std::vector<std::string> expected;
+        for (int i = 0, medicine = 0; i < 9; ++i) {
+            expected.push_back(chosen.count(i) == 1 ? medicines[medicine++]
+                                                    : "Sedative" + std::to_string(i) + "  " +
+                                                          std::to_string(rand() % 20));
         }
-        EXPECT_EQ(medicines, "Medicine2 bottle.png Medicine1 pills.png Medicine0 shot2.png ");
+        EXPECT_EQ(drawLayout(seed, "drugs.dae"), expected) << "seed " << seed;
     }
     EXPECT_FATAL(drawLayout(1, "two.dae"), "NOT ENOUGH DRUG PLACEMENTS IN two.dae\n");
 }
@@ -134,25 +132,8 @@ TEST_F(Factory, BuildPosesEveryTriggerByItsPlacement) {
     textures.clear();
 }
 
-TEST(Decompose, AgreesWithGlmOnPlacementsAndLeavesZerosForSingularOnes) {
-    for (int i = 0; i < 64; ++i) {
-        glm::mat4 m = glm::translate(glm::mat4(1.0f), glm::vec3(i, -4, 20)) *
-                      glm::rotate(glm::mat4(1.0f), 0.4f * i, glm::vec3(1, i % 3, -1)) *
-                      glm::scale(glm::mat4(1.0f), glm::vec3(0.5f + i % 5, 2, 3));
-        m[1] += i & 1 ? 0.3f * m[0] : glm::vec4(0.0f); // sheared
-        m[2] *= i & 2 ? -1.0f : 1.0f;                  // mirrored
-        m *= i & 4 ? 2.0f : 1.0f;                      // [3][3] is not one
-        glm::vec3 scale, translation, skew;
-        glm::quat rotation;
-        glm::vec4 perspective;
-        ASSERT_TRUE(glm::decompose(m, scale, rotation, translation, skew, perspective));
-        const Decomposition ours = decomposeTransform(m);
-        EXPECT_NEAR(glm::length(ours.scale - scale), 0.0f, 1e-4f * glm::length(scale)) << i;
-        EXPECT_NEAR(glm::length(ours.translation - translation), 0.0f, 2e-4f) << i;
-        // q and -q are the same turn.
-        EXPECT_NEAR(std::fabs(glm::dot(ours.rotation, rotation)), 1.0f, 1e-4f) << i;
-    }
-    // Without a w to divide by, and flat.
+// A placement without a w to divide by, or a flat one, has no turn to take apart.
+TEST(Decompose, LeavesZerosForSingularPlacements) {
     for (const glm::mat4& m :
          {glm::mat4(0.0f), glm::mat4({2, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 1, 0}, {5, 6, 7, 1})}) {
         const Decomposition d = decomposeTransform(m);
@@ -194,7 +175,10 @@ TEST_F(Factory, CollisionPolygonsCountWholeAndOnlyTheFirstChildsStoredVertices) 
 
 TEST_F(Factory, UnreadableOrUncookableCollisionFilesStopTheGame) {
     writeMesh("garbage.obj", "this is no model\n\x01\x02");
-    writeMesh("nomesh.dae", placementsDae({glm::mat4(1.0f), glm::mat4(1.0f)}, false));
+    std::string noMesh = placementsDae({glm::mat4(1.0f), glm::mat4(1.0f)});
+    const size_t firstMesh = noMesh.find("<instance_geometry");
+    noMesh.erase(firstMesh, noMesh.find("</instance_geometry>") + 20 - firstMesh);
+    writeMesh("nomesh.dae", noMesh);
     writeMesh("lines.obj", "o wire\nv 0 0 0\nv 1 0 0\nv 1 1 0\nl 1 2 3\n");
     for (const std::string name : {"collision.obj", "garbage.obj", "nomesh.dae", "lines.obj"}) {
         EXPECT_FATAL(loadCollisionMesh(kFolder, name),

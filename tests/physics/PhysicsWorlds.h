@@ -1,12 +1,9 @@
 #pragma once
 // Small worlds for the physics tests, cooked as the level is: triangles made here, the ground
 // plane and the factory's player.
-#include <sstream>
-#include <string>
 #include <vector>
 
 #include <glm/glm.hpp>
-#include <glm/gtc/type_ptr.hpp>
 
 #include "physics/CCT.h"
 #include "physics/CharacterController.h"
@@ -65,36 +62,3 @@ struct TestWorld {
     void placeFoot(const glm::vec3& foot) { player->controller->setFootPosition(foot); }
     glm::vec3 foot() const { return glm::vec3(player->controller->getFootPosition()); }
 };
-
-// A COLLADA file with one horizontal triangle at height 1 around the origin, placed once per
-// matrix as the drug and table files are. Without firstHasMesh the first node holds no mesh.
-inline std::string placementsDae(const std::vector<glm::mat4>& placements,
-                                 bool firstHasMesh = true) {
-    std::ostringstream out;
-    out.precision(9);
-    // The loader asks for normals and texture coordinates, not for sensible ones.
-    out << "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
-           "<library_geometries><geometry id=\"piece\"><mesh>\n"
-           "<source id=\"p\"><float_array id=\"pa\" count=\"9\">-10 1 -10 30 1 -10 -10 1 30"
-           "</float_array><technique_common><accessor source=\"#pa\" count=\"3\" stride=\"3\">"
-           "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
-           "<param name=\"Z\" type=\"float\"/></accessor></technique_common></source>\n"
-           "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#p\"/></vertices>\n"
-           "<triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
-           "<input semantic=\"NORMAL\" source=\"#p\" offset=\"0\"/>"
-           "<input semantic=\"TEXCOORD\" source=\"#p\" offset=\"0\"/><p>0 1 2</p></triangles>\n"
-           "</mesh></geometry></library_geometries>\n"
-           "<library_visual_scenes><visual_scene id=\"s\">\n";
-    for (size_t i = 0; i < placements.size(); ++i) {
-        out << "<node id=\"n" << i << "\"><matrix>";
-        const glm::mat4 rows = glm::transpose(placements[i]);
-        for (int k = 0; k < 16; ++k) {
-            out << glm::value_ptr(rows)[k] << ' ';
-        }
-        out << "</matrix>" << (i > 0 || firstHasMesh ? "<instance_geometry url=\"#piece\"/>" : "")
-            << "</node>\n";
-    }
-    out << "</visual_scene></library_visual_scenes>\n"
-           "<scene><instance_visual_scene url=\"#s\"/></scene></COLLADA>\n";
-    return out.str();
-}

@@ -1,5 +1,7 @@
 #include "support/GameProcess.h"
 
+#include "app/Console.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -8,10 +10,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -22,10 +22,10 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// In the child: becomes a session leader with the terminal as its controlling terminal, runs the
-// game as a job in a process group of its own, and ends with the job's status.
-[[noreturn]] void runAsJob(const char* terminal, bool foreground, const char* binary,
-                           char* const argv[], const char* workDirectory) {
+// In the child: becomes a session leader with the terminal as its controlling terminal and
+// returns as a job in a process group of its own, reading the terminal; the leader waits and
+// ends with the job's status.
+void becomeJob(const char* terminal, bool foreground) {
     setsid();
     const int slave = open(terminal, O_RDWR);
     if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) {
@@ -36,10 +36,7 @@ double secondsSince(Clock::time_point start) {
         setpgid(0, 0);
         dup2(slave, STDIN_FILENO);
         close(slave);
-        if (chdir(workDirectory) == 0) {
-            execv(binary, argv);
-        }
-        _exit(127);
+        return;
     }
     setpgid(job, job);
     if (foreground) {
@@ -85,10 +82,10 @@ GameProcess::GameProcess(const std::vector<std::string>& arguments,
         close(pipeFds[1]);
         if (input != Stdin::null) {
             close(terminalFd);
-            runAsJob(terminal.c_str(), input == Stdin::foregroundJob, binary.c_str(), argv.data(),
-                     workDirectory.c_str());
+            becomeJob(terminal.c_str(), input == Stdin::foregroundJob);
+        } else {
+            dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         }
-        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         if (chdir(workDirectory.c_str()) == 0) {
             execv(binary.c_str(), argv.data());
         }
@@ -147,10 +144,7 @@ bool GameProcess::waitFor(const std::string& text, double timeoutSeconds, bool w
 }
 
 void GameProcess::readFor(double seconds) {
-    const Clock::time_point start = Clock::now();
-    while (secondsSince(start) < seconds && outputFd >= 0) {
-        readAvailable(0.05);
-    }
+    waitFor(std::string(1, '\0'), seconds); // text the game never prints
 }
 
 bool GameProcess::waitForExit(double timeoutSeconds) {
@@ -171,6 +165,33 @@ bool GameProcess::waitForExit(double timeoutSeconds) {
     }
 }
 
+bool GameProcess::started() {
+    if (waitFor(okLine("PHYSXFACTORY"), 90.0)) { // llvmpipe under the sanitizers starts slowly
+        window = findWindow("Morbane", 10.0);
+    }
+    return !window.empty();
+}
+
+int GameProcess::quit() {
+    pressKey(window, "Escape");
+    return waitForExit(60.0) ? exitStatus : -1;
+}
+
+std::string okLine(const std::string& label) {
+    return labelText(label) + "OK!\n";
+}
+
+std::string startTranscript(const std::string& windowLine) {
+    return "INITIALIZING LIBRARIES:\n" + okLine("GLFW") + windowLine + okLine("GLEW") +
+           "INITIALIZING GAME:\n" + okLine("UPDATER") + okLine("FACTORY") + okLine("RENDERER") +
+           okLine("SCENE") + okLine("PHYSX") + okLine("PHYSXFACTORY");
+}
+
+std::string shutdownTranscript() {
+    return "CLEANING UP GAME:\n" + okLine("GAME") + okLine("PHYSX:") + "CLEANING UP LIBRARIES:\n" +
+           okLine("WINDOW") + okLine("GLFW");
+}
+
 int runCommand(const std::string& command, std::string* output) {
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -178,8 +199,7 @@ int runCommand(const std::string& command, std::string* output) {
     }
     std::string text;
     char buffer[1024];
-    size_t got = 0;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    for (size_t got = 0; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         text.append(buffer, got);
     }
     const int status = pclose(pipe);
@@ -190,19 +210,11 @@ int runCommand(const std::string& command, std::string* output) {
 }
 
 std::string findWindow(const std::string& title, double timeoutSeconds) {
-    const Clock::time_point start = Clock::now();
-    do {
-        std::string ids;
-        if (runCommand("xdotool search --name '^" + title + "$' 2>/dev/null", &ids) == 0) {
-            std::istringstream in(ids);
-            std::string first;
-            if (in >> first) {
-                return first;
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } while (secondsSince(start) < timeoutSeconds);
-    return {};
+    std::string ids;
+    runCommand("timeout " + std::to_string(timeoutSeconds) + " xdotool search --sync --name '^" +
+                   title + "$' 2>/dev/null",
+               &ids);
+    return ids.substr(0, ids.find('\n'));
 }
 
 void pressKey(const std::string& windowId, const std::string& keysym) {

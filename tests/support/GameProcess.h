@@ -35,10 +35,20 @@ struct GameProcess {
     void readFor(double seconds);
     // Waits for the process to end; true with exitStatus set (128 + signal when killed).
     bool waitForExit(double timeoutSeconds);
+    // Waits for the game's last start-up line and its window; true when both came.
+    bool started();
+    // ESC as a real key; the exit status, or -1 when the game did not end.
+    int quit();
+    std::string window; // the X window id, once started
 
   private:
     void readAvailable(double timeoutSeconds);
 };
+
+// The console lines of a start, up to PHYSXFACTORY, and of the clean-up after ESC.
+std::string okLine(const std::string& label);
+std::string startTranscript(const std::string& windowLine = okLine("WINDOW"));
+std::string shutdownTranscript();
 
 // Runs a shell command; returns its exit status and fills output with its standard output.
 int runCommand(const std::string& command, std::string* output = nullptr);

@@ -45,18 +45,11 @@ struct AllHits : btCollisionWorld::RayResultCallback {
 };
 
 struct AnyContact : btCollisionWorld::ContactResultCallback {
-    const TriangleWorld* world = nullptr;
-    float walkableFrom = 0.0f;
     bool found = false;
 
     btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper*, int, int,
-                             const btCollisionObjectWrapper* level, int, int index) override {
-        const glm::vec3* t =
-            &world->parts[static_cast<size_t>(level->getCollisionObject()->getUserIndex())]
-                         [static_cast<size_t>(index) * 3];
-        bool walkable = glm::normalize(glm::cross(t[1] - t[0], t[2] - t[0])).y > kWalkable;
-        found = found || (point.getDistance() < 0.0f &&
-                          (!walkable || point.m_positionWorldOnB.y() >= walkableFrom));
+                             const btCollisionObjectWrapper*, int, int) override {
+        found = found || point.getDistance() < 0.0f;
         return 0.0f;
     }
 };
@@ -121,35 +114,15 @@ std::vector<Hit> TriangleWorld::cast(const glm::vec3& from, const glm::vec3& to)
     return result.hits;
 }
 
-float TriangleWorld::groundBelow(const glm::vec3& p) const {
-    for (const Hit& hit : cast(p, glm::vec3(p.x, -100.0f, p.z))) {
-        if (hit.normal.y > 0.0f) {
-            return hit.point.y;
-        }
-    }
-    return -kInfinity;
-}
-
-bool TriangleWorld::touches(btCollisionShape* shape, const glm::vec3& at,
-                            float walkableFrom) const {
-    btCollisionObject probe;
-    probe.setCollisionShape(shape);
-    probe.getWorldTransform().setOrigin(bt(at));
-    AnyContact result;
-    result.world = this;
-    result.walkableFrom = walkableFrom;
-    physX.world->contactTest(&probe, result);
-    return result.found;
-}
-
 WalkMap::WalkMap(const TriangleWorld& collision) {
     cells = static_cast<int>(2.0f * kHalfSize / kSpacing);
     heights.assign(static_cast<size_t>(cells * cells * kLayers), std::nanf(""));
     standable.assign(heights.size(), false);
     // Room for the capsule (radius 0.5 and the contact offset, with a margin for the sampling)
-    // above the step it may climb; the ground it stands on may rise as much as a 45 degree
-    // slope does under it.
-    btCylinderShape body(btVector3(0.6f, 2.92f, 0.6f));
+    // above the highest a 45 degree slope rises under it, up to the top of its head.
+    btCylinderShape body(btVector3(0.6f, 2.62f, 0.6f));
+    btCollisionObject probe;
+    probe.setCollisionShape(&body);
     for (int node = 0; node < cells * cells * kLayers; node += kLayers) {
         glm::vec3 top = position(node);
         top.y = 100.0f;
@@ -158,8 +131,10 @@ WalkMap::WalkMap(const TriangleWorld& collision) {
         for (auto hit = hits.rbegin(); hit != hits.rend() && layer < kLayers; ++hit) {
             if (hit->normal.y > kWalkable) {
                 heights[static_cast<size_t>(node + layer)] = hit->point.y;
-                standable[static_cast<size_t>(node + layer++)] = !collision.touches(
-                    &body, hit->point + glm::vec3(0.0f, 3.18f, 0.0f), hit->point.y + 0.86f);
+                probe.getWorldTransform().setOrigin(bt(hit->point + glm::vec3(0.0f, 3.48f, 0.0f)));
+                AnyContact contact;
+                collision.physX.world->contactTest(&probe, contact);
+                standable[static_cast<size_t>(node + layer++)] = !contact.found;
             }
         }
     }
@@ -183,65 +158,49 @@ glm::vec3 WalkMap::position(int node) const {
                      -kHalfSize + (static_cast<float>(cell / cells) + 0.5f) * kSpacing);
 }
 
-template <typename Visit> void WalkMap::forNeighbours(int node, Visit visit) const {
-    int i = node / kLayers % cells, j = node / kLayers / cells;
-    float h = heights[static_cast<size_t>(node)];
-    for (int nj = std::max(0, j - 1); nj <= std::min(cells - 1, j + 1); ++nj) {
-        for (int ni = std::max(0, i - 1); ni <= std::min(cells - 1, i + 1); ++ni) {
-            bool diagonal = ni != i && nj != j;
-            float step = diagonal ? kSpacing * std::sqrt(2.0f) : kSpacing;
-            // A step of 0.25, or what a slope just under 45 degrees climbs over the gap.
-            float climb = diagonal ? step : 0.25f;
-            int first = (nj * cells + ni) * kLayers;
-            for (int next = first; next < first + kLayers && first != node / kLayers * kLayers;
-                 ++next) {
-                if (standable[static_cast<size_t>(next)] &&
-                    std::fabs(heights[static_cast<size_t>(next)] - h) <= climb) {
-                    visit(next, step);
+std::vector<int> WalkMap::walksFrom(int start) const {
+    std::vector<int> previous(heights.size(), -1);
+    if (start < 0 || !standable[static_cast<size_t>(start)]) {
+        return previous;
+    }
+    std::vector<float> distance(heights.size(), kInfinity);
+    using Entry = std::pair<float, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    distance[static_cast<size_t>(start)] = 0.0f;
+    previous[static_cast<size_t>(start)] = start;
+    open.push({0.0f, start});
+    while (!open.empty()) {
+        const auto [d, node] = open.top();
+        open.pop();
+        const int i = node / kLayers % cells, j = node / kLayers / cells;
+        for (int nj = std::max(0, j - 1); nj <= std::min(cells - 1, j + 1); ++nj) {
+            for (int ni = std::max(0, i - 1); ni <= std::min(cells - 1, i + 1); ++ni) {
+                const bool diagonal = ni != i && nj != j;
+                const float step = diagonal ? kSpacing * std::sqrt(2.0f) : kSpacing;
+                // A step of 0.25, or what a slope just under 45 degrees climbs over the gap.
+                const float climb = diagonal ? step : 0.25f;
+                const int first = (nj * cells + ni) * kLayers;
+                for (int next = first; next < first + kLayers && (ni != i || nj != j); ++next) {
+                    const size_t n = static_cast<size_t>(next);
+                    if (standable[n] && d + step < distance[n] &&
+                        std::fabs(heights[n] - heights[static_cast<size_t>(node)]) <= climb) {
+                        distance[n] = d + step;
+                        previous[n] = node;
+                        open.push({d + step, next});
+                    }
                 }
             }
         }
     }
+    return previous;
 }
 
-std::vector<float> WalkMap::distancesFrom(int start) const {
-    std::vector<float> distance(heights.size(), kInfinity);
-    if (start < 0 || !standable[static_cast<size_t>(start)]) {
-        return distance;
-    }
-    using Entry = std::pair<float, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
-    distance[static_cast<size_t>(start)] = 0.0f;
-    open.push({0.0f, start});
-    while (!open.empty()) {
-        auto [d, node] = open.top();
-        open.pop();
-        if (d > distance[static_cast<size_t>(node)]) {
-            continue;
-        }
-        forNeighbours(node, [&](int next, float step) {
-            if (d + step < distance[static_cast<size_t>(next)]) {
-                distance[static_cast<size_t>(next)] = d + step;
-                open.push({d + step, next});
-            }
-        });
-    }
-    return distance;
-}
-
-std::vector<glm::vec3> WalkMap::route(const std::vector<float>& distances, int target) const {
+std::vector<glm::vec3> WalkMap::route(const std::vector<int>& previous, int target) const {
     std::vector<glm::vec3> points;
-    for (int node = target; node >= 0 && distances[static_cast<size_t>(node)] < kInfinity;) {
+    for (int node = target; node >= 0 && previous[static_cast<size_t>(node)] >= 0;) {
         points.insert(points.begin(), position(node));
-        int best = -1;
-        forNeighbours(node, [&](int next, float) {
-            if (distances[static_cast<size_t>(next)] < distances[static_cast<size_t>(node)] &&
-                (best < 0 ||
-                 distances[static_cast<size_t>(next)] < distances[static_cast<size_t>(best)])) {
-                best = next;
-            }
-        });
-        node = best;
+        node =
+            previous[static_cast<size_t>(node)] == node ? -1 : previous[static_cast<size_t>(node)];
     }
     return points;
 }
@@ -257,4 +216,18 @@ const TriangleWorld& shippedCollision() {
 const WalkMap& shippedWalkMap() {
     static const WalkMap map(shippedCollision());
     return map;
+}
+
+std::vector<glm::vec3> shippedRoute(const glm::vec3& foot, const glm::vec3& goal) {
+    const WalkMap& map = shippedWalkMap();
+    return map.route(map.walksFrom(map.nodeAt(foot.x, foot.z, foot.y + 0.3f)),
+                     map.nodeAt(goal.x, goal.z, goal.y));
+}
+
+glm::vec2 headingAlong(const std::vector<glm::vec3>& route, size_t& next, const glm::vec3& at) {
+    auto toward = [&] { return glm::vec2(route[next].x - at.x, route[next].z - at.z); };
+    while (next + 1 < route.size() && glm::length(toward()) < 0.5f) {
+        ++next;
+    }
+    return toward();
 }

@@ -33,11 +33,6 @@ struct TriangleWorld {
     void add(const std::vector<glm::vec3>& corners);
     // Every crossing of the segment, nearest to from first.
     std::vector<Hit> cast(const glm::vec3& from, const glm::vec3& to) const;
-    // The highest face turned up below p, or -infinity.
-    float groundBelow(const glm::vec3& p) const;
-    // Whether the shape at a point enters a face; faces one could walk on only count from the
-    // height walkableFrom up, so the ground a probe stands in need not block it.
-    bool touches(btCollisionShape* shape, const glm::vec3& at, float walkableFrom = -1e30f) const;
 };
 
 // Where the player can stand and walk. Cells of 0.25 units hold up to four standing heights
@@ -56,14 +51,17 @@ struct WalkMap {
     // The standing node nearest to (x, z) whose height is closest below (or at) maxHeight, or -1.
     int nodeAt(float x, float z, float maxHeight) const;
     glm::vec3 position(int node) const;
-    // Walking distances from a node to every node (infinity where it cannot be reached).
-    std::vector<float> distancesFrom(int node) const;
-    // The shortest walk from the start of distances to target, as standing points from the
-    // start on (empty when target cannot be reached).
-    std::vector<glm::vec3> route(const std::vector<float>& distances, int target) const;
-
-    template <typename Visit> void forNeighbours(int node, Visit visit) const;
+    // The shortest walks from start: for each node the one before it (start for start itself),
+    // or -1 where no walk comes.
+    std::vector<int> walksFrom(int start) const;
+    // The walk to target as standing points from the start on (empty when none comes there).
+    std::vector<glm::vec3> route(const std::vector<int>& previous, int target) const;
 };
 
 const TriangleWorld& shippedCollision();
 const WalkMap& shippedWalkMap();
+// The shortest walk on the shipped level from a standing foot to goal; empty when there is none.
+std::vector<glm::vec3> shippedRoute(const glm::vec3& foot, const glm::vec3& goal);
+// Where a walker at `at` heads on route: towards the first point from next on that lies more
+// than half a unit away, or the last; next moves on past the points reached.
+glm::vec2 headingAlong(const std::vector<glm::vec3>& route, size_t& next, const glm::vec3& at);

@@ -38,18 +38,14 @@ PrivateDisplay::PrivateDisplay(int width, int height, bool resets) {
         return;
     }
     name = ":" + number;
-    if (const char* current = std::getenv("DISPLAY")) {
-        previous = current;
-        hadPrevious = true;
-    }
+    const char* current = std::getenv("DISPLAY");
+    previous = current != nullptr ? current : "";
     setenv("DISPLAY", name.c_str(), 1);
 }
 
 PrivateDisplay::~PrivateDisplay() {
-    if (hadPrevious) {
-        setenv("DISPLAY", previous.c_str(), 1);
-    } else {
-        unsetenv("DISPLAY");
+    if (running()) { // a server that never started changed nothing
+        previous.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", previous.c_str(), 1);
     }
     if (pid > 0) {
         kill(pid, SIGTERM);

@@ -7,9 +7,8 @@
 
 struct PrivateDisplay {
     pid_t pid = -1;
-    std::string name; // ":N"
-    std::string previous;
-    bool hadPrevious = false;
+    std::string name;     // ":N"
+    std::string previous; // empty where there was none
 
     // A server that resets refuses connections for a moment whenever its last client leaves,
     // as an X server does by default; the tests' servers do not, unless they mean to.

@@ -14,9 +14,8 @@ std::string shippedPath(const std::string& relative) {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
-    content << in.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }
 
@@ -47,21 +46,25 @@ std::string Sandbox::path(const std::string& relative) const {
     return root + "/" + relative;
 }
 
-void Sandbox::write(const std::string& relative, const std::string& content) const {
-    const fs::path target = path(relative);
+namespace {
+
+// The path below the sandbox, its folders made.
+fs::path prepared(const Sandbox& sandbox, const std::string& relative) {
+    const fs::path target = sandbox.path(relative);
     fs::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << content;
+    return target;
+}
+
+} // namespace
+
+void Sandbox::write(const std::string& relative, const std::string& content) const {
+    std::ofstream(prepared(*this, relative), std::ios::binary | std::ios::trunc) << content;
 }
 
 void Sandbox::linkShipped(const std::string& relative) const {
-    const fs::path target = path(relative);
-    fs::create_directories(target.parent_path());
-    fs::create_symlink(shippedPath(relative), target);
+    fs::create_symlink(shippedPath(relative), prepared(*this, relative));
 }
 
 void Sandbox::copyShipped(const std::string& relative) const {
-    const fs::path target = path(relative);
-    fs::create_directories(target.parent_path());
-    fs::copy(shippedPath(relative), target, fs::copy_options::recursive);
+    fs::copy(shippedPath(relative), prepared(*this, relative), fs::copy_options::recursive);
 }
