@@ -83,9 +83,9 @@ TEST_F(MeshImport, EveryChildPlacesTheFirstChildsMeshAndEachModelKeepsItsOwnBuff
     Model* models[4] = {loadModel("three.dae"), loadModel("folder.dae"), loadModel("polygons.obj"),
                         loadModel("two.obj")};
     // The texture is found by the material's bare name only.
-    EXPECT_EQ(models[0]->mesh->texture, 7u);
-    EXPECT_EQ(models[1]->mesh->texture, 0u);
-    EXPECT_EQ(models[2]->mesh->texture, 0u);
+    EXPECT_EQ(
+        glm::uvec3(models[0]->mesh->texture, models[1]->mesh->texture, models[2]->mesh->texture),
+        glm::uvec3(7, 0, 0));
     // Polygons become fans; points and lines are skipped.
     const uint32_t fans[] = {0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7, 4, 7, 8};
     ASSERT_EQ(models[2]->mesh->buffers->indexCount, std::size(fans));
@@ -119,16 +119,12 @@ TEST_F(MeshImport, FilesWithoutOneDrawableMeshStopWithTheLoadMessage) {
     // The first child only groups; the mesh is a grandchild.
     nested.insert(nested.find("<node"), "<node id=\"group\">");
     nested.insert(nested.find("</visual_scene>"), "</node>");
-    std::string lines = dae({kIdentity});
-    lines.replace(lines.find("<triangles"), 10, "<lines");
-    lines.replace(lines.find("</triangles>"), 12, "</lines>");
-    const std::vector<std::pair<std::string, std::string>> files = {
+    const std::pair<std::string, std::string> files[] = {
         {"nested.dae", nested},
         {"points.ply", "ply\nformat ascii 1.0\nelement vertex 2\nproperty float x\n"
                        "property float y\nproperty float z\nend_header\n0 0 0\n1 0 0\n"},
         {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n"},
         {"outside.ply", std::string(kTrianglePly) + "3 0 1 7\n"},
-        {"lines.dae", lines},
         {"empty.obj", ""},
     };
     for (const auto& file : files) {
@@ -286,16 +282,14 @@ struct SceneLoad : MeshImport {
         const std::vector<unsigned char> rgba = readPixels(gl.width, gl.height);
         lo = (lo + 1.0f) * 100.0f; // window pixels
         hi = (hi + 1.0f) * 100.0f;
-        for (int y = 0; y < gl.height; ++y) {
-            for (int x = 0; x < gl.width; ++x) {
-                const glm::vec2 centre(x + 0.5f, y + 0.5f);
-                const unsigned char* p = &rgba[static_cast<size_t>(y * gl.width + x) * 4];
-                const glm::vec3 colour(p[0], p[1], p[2]);
-                if (glm::all(glm::greaterThan(centre, lo + 1.0f)) &&
-                    glm::all(glm::lessThan(centre, hi - 1.0f))) {
-                    const glm::vec3 expected((centre - lo) / (hi - lo) * 255.0f, 64.0f);
-                    ASSERT_LE(glm::compMax(glm::abs(colour - expected)), 3.0f) << x << ", " << y;
-                }
+        for (int i = 0; i < gl.width * gl.height; ++i) {
+            const glm::vec2 centre(i % gl.width + 0.5f, i / gl.width + 0.5f);
+            const glm::vec3 colour(rgba[i * 4], rgba[i * 4 + 1], rgba[i * 4 + 2]);
+            if (glm::all(glm::greaterThan(centre, lo + 1.0f)) &&
+                glm::all(glm::lessThan(centre, hi - 1.0f))) {
+                const glm::vec3 expected((centre - lo) / (hi - lo) * 255.0f, 64.0f);
+                ASSERT_LE(glm::compMax(glm::abs(colour - expected)), 3.0f)
+                    << centre.x << ", " << centre.y;
             }
         }
     }
@@ -345,20 +339,14 @@ TEST_F(SceneLoad, AnEmptyMeshListGivesTheSpecialModelsWaterLightCameraAndQuadsRe
     // The field of view is taken in radians: about 58.3 degrees on screen, not 45.
     EXPECT_EQ(scene.freeCamera->camera->projection,
               glm::perspective(45.0f, 1280.0f / 720.0f, 0.1f, 100.0f));
-    FreeCamera* other = createFreeCamera(1024, 768);
-    EXPECT_EQ(other->camera->aspect, 1.3333334f);
-    releaseFreeCamera(other);
 
     const std::vector<ScreenQuad*>& slots = gameState().inventorySlots;
     ASSERT_EQ(slots.size(), 3u);
     const float bottoms[3] = {0.7f, 0.36f, 0.02f};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_THAT(readBuffer<uint32_t>(slots[i]->indexBuffer, 6), ElementsAre(0, 1, 2, 0, 3, 1));
         expectCoversOnce(*slots[i], glm::vec2(0.75f, bottoms[i]),
                          glm::vec2(0.99f, bottoms[i] + 0.29f));
     }
-    EXPECT_THAT(readBuffer<uint32_t>(scene.screenQuad->indexBuffer, 6),
-                ElementsAre(0, 2, 1, 0, 3, 2));
     expectCoversOnce(*scene.screenQuad, glm::vec2(-1), glm::vec2(1));
 
     // releaseScene frees what the scene owns, but neither the drug records (the physics side's)
@@ -374,9 +362,7 @@ TEST_F(SceneLoad, AnEmptyMeshListGivesTheSpecialModelsWaterLightCameraAndQuadsRe
         names.push_back(model->mesh->buffers->vertexArray);
     }
     releaseScene(scene);
-    for (GlName name : names) {
-        EXPECT_FALSE(glIsVertexArray(name)) << name;
-    }
+    EXPECT_TRUE(std::none_of(names.begin(), names.end(), glIsVertexArray));
     EXPECT_TRUE(scene.models.empty() && scene.lights.empty() && scene.animatedModels.empty());
     EXPECT_TRUE(scene.freeCamera == nullptr && scene.drugs == nullptr);
     EXPECT_TRUE(glIsVertexArray(slots[0]->vertexArray));

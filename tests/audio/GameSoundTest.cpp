@@ -46,7 +46,6 @@ TEST(GameSound, TheNightIsHeardAndStepsOnlyWhileWIsHeld) {
     const Capture mix = readCapture(wav);
     ASSERT_GT(mix.seconds(), 8.0);
     const double night = rms(mix.left, mix.rate, 0.0, 2.0);
-    std::cout << "night level " << night << " RMS\n";
     EXPECT_GT(night, 0.01);
     EXPECT_LT(night, 0.3);
 

@@ -128,11 +128,9 @@ TEST(WaterScissor, CoversWhereThePondShowsTheWholeTargetFromInsideAndNothingWhen
         return waterScissor(camera.projection * camera.view * at(0, 0, -40), *pond, 640, 480);
     };
     const glm::ivec4 ahead = scissor(glm::vec3(0, 5, 0), glm::vec3(0, 0, -1));
-    EXPECT_GT(ahead.z, 100);
-    EXPECT_LT(ahead.z, 640);
+    EXPECT_TRUE(ahead.z > 100 && ahead.z < 640) << ahead.z;
     EXPECT_LT(ahead.y + ahead.w, 240) << "below the horizon";
-    EXPECT_GT(ahead.x + ahead.z / 2, 300);
-    EXPECT_LT(ahead.x + ahead.z / 2, 340);
+    EXPECT_NEAR(ahead.x + ahead.z / 2, 320, 20) << "in the middle";
     EXPECT_EQ(scissor(glm::vec3(0, 5, -40), glm::vec3(0, -1, -1)), glm::ivec4(0, 0, 640, 480));
     EXPECT_EQ(scissor(glm::vec3(0, 5, 0), glm::vec3(0, 0, 1)).z, 0) << "behind the eye";
 }
@@ -145,8 +143,6 @@ TEST(WaveOffset, GrowsByTheSpeedPerSecondAndWrapsAtOne) {
 
 TEST(BlurWeights, FollowTheFoldedTableAndSwitchOnlyWhenLifeMeetsSeventyTwoOrTwenty) {
     expectWeights(computeWeights(2.0), kSigma2);
-    expectWeights(computeWeights(3.0), kSigma3);
-    expectWeights(computeWeights(6.0), kSigma6);
     // A sedative lifting life from 20 to 30 keeps sigma 6 until life meets 72 again.
     const std::pair<float, const BlurWeights*> steps[] = {
         {100, &kSigma2}, {73, &kSigma2}, {72, &kSigma3}, {71, &kSigma3},

@@ -25,4 +25,6 @@ std::vector<double> onsets(const std::vector<float>& loud, double window, float 
 // Over [from, to) seconds of one channel: the RMS and the zero crossings per second.
 double rms(const std::vector<float>& channel, int rate, double from, double to);
 double crossingRate(const std::vector<float>& channel, int rate, double from, double to);
+// Over [from, to) seconds: from -1 (only the left channel sounds) to 1 (only the right).
+double balance(const Capture& capture, double from, double to);
 double median(std::vector<double> values);
