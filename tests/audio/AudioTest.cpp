@@ -130,9 +130,8 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
     double rates[4] = {}, peaks[4] = {};
     for (int phase = 0; phase < 4; ++phase) {
         std::vector<double> intervals;
-        for (size_t b = 0; b < beats.size(); ++b) {
-            const bool inside = beats[b] > starts[phase] + 0.05 && beats[b] < starts[phase + 1];
-            if (inside && b > 0 && beats[b - 1] > starts[phase] + 0.05) {
+        for (size_t b = 1; b < beats.size(); ++b) {
+            if (beats[b - 1] > starts[phase] + 0.05 && beats[b] < starts[phase + 1]) {
                 intervals.push_back(beats[b] - beats[b - 1]);
             }
         }
@@ -150,9 +149,7 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
     EXPECT_GT(peaks[3], 1.8 * peaks[1]);
 
     // Defeat: the heart stops and a flat tone of about 880 Hz sounds instead.
-    for (double beat : beats) {
-        EXPECT_FALSE(beat > starts[4] + 0.2) << "a beat at " << beat << " s after the end";
-    }
+    EXPECT_LT(beats.back(), starts[4] + 0.2) << "a beat after the end";
     EXPECT_NEAR(crossingRate(mix.left, mix.rate, starts[4] + 0.3, starts[4] + 1.3), 1760.0, 150.0);
 }
 
