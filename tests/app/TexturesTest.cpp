@@ -31,7 +31,7 @@ void writeImage(const Sandbox& sandbox, const std::string& name, int width, int 
 
 } // namespace
 
-TEST(Textures, ListedImagesFillASortedTableWithMipmapsAndATwiceListedNameKeepsOne) {
+TEST(Textures, ListedImagesFillASortedTableWithMipmapsATwiceListedNameKeepsOneAndBadOnesStop) {
     gameState() = GameState{};
     Sandbox sandbox;
     sandbox.write("Resources/Textures/Textures", "pills.png\nbottle.png\npills.png\n");
@@ -66,14 +66,10 @@ TEST(Textures, ListedImagesFillASortedTableWithMipmapsAndATwiceListedNameKeepsOn
     EXPECT_TRUE(gl.takeErrors().empty());
     releaseTextures();
     gameState() = GameState{};
-}
 
-TEST(Textures, AMissingOrUnreadableImageOrAnEmptyOrMissingListStops) {
-    Sandbox sandbox;
+    // A missing or unreadable image, or an empty or missing list, stops the game.
     sandbox.write("Resources/Textures/Textures", "pills.png\nghost.png\n");
     sandbox.write("Resources/Textures/notes.png", "this is not a picture");
-    writeImage(sandbox, "pills.png", 4, 4);
-    GlContext gl;
     EXPECT_FATAL(loadTextures(), "TEXTURE FILE ../Resources/Textures/ghost.png NOT FOUND\n");
     sandbox.write("Resources/Textures/Textures", "notes.png\n");
     EXPECT_FATAL(loadTextures(), "TEXTURE FILE ../Resources/Textures/notes.png NOT FOUND\n");

@@ -5,7 +5,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -22,7 +21,6 @@
 #include "physics/Drugs.h"
 #include "physics/PhysicsWorlds.h"
 #include "support/Capture.h"
-#include "support/GlContext.h"
 #include "support/Sandbox.h"
 
 namespace {
@@ -188,51 +186,6 @@ TEST(Audio, StepsComeTwiceASecondOnlyWhileThePlayerWalksOnTheGround) {
         EXPECT_NEAR(intervals.back(), 0.5, 0.1);
     }
     EXPECT_NEAR(median(intervals), 0.5, 0.04);
-}
-
-TEST(Audio, TheApparitionsWhisperCirclesTheListener) {
-    Listening listening({"whisper.wav"});
-    listening.sandbox.linkShipped("Resources/Meshes");
-    GlContext gl;
-    Model* model = loadModel("test.dae"); // its placement as the game draws it
-    AnimatedModel apparition{model, 0.0f, 180.0f, 4.0f, true};
-    Camera camera;
-    CCT player;
-    player.camera = &camera;
-    Scene scene;
-    scene.player = &player;
-    scene.animatedModels.push_back(&apparition);
-    const glm::vec3 centre(5.0f, 3.0f, -7.0f), eye = centre + glm::vec3(0.0f, 1.95f, 0.0f);
-    camera.view = glm::lookAt(eye, eye + glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f));
-
-    listening.open();
-    std::vector<std::pair<double, float>> sides; // time, and how far right of the listener
-    const glm::vec4 middle = 0.5f * (model->bounds->corners[0] + model->bounds->corners[7]);
-    listening.play(scene, 4.0, [&](float frameTime) {
-        animateModel(apparition, centre, frameTime, 0.3f);
-        const glm::vec3 at = glm::vec3(model->instances[0] * model->transform * middle);
-        sides.push_back({listening.now(), glm::normalize(at - eye).x});
-    });
-    const Capture mix = listening.close();
-    releaseModel(model);
-
-    // Per tenth of a second, the balance between the channels follows the side it is on.
-    double agree = 0.0, leftmost = 0.0, rightmost = 0.0;
-    int windows = 0;
-    for (const auto& [time, side] : sides) {
-        if (time < 0.3 || time + 0.1 > mix.seconds() || std::fabs(side) < 0.5f) {
-            continue;
-        }
-        const double toRight = balance(mix, time - 0.05, time + 0.05);
-        agree += (toRight > 0.0) == (side > 0.0f);
-        leftmost = std::min(leftmost, toRight);
-        rightmost = std::max(rightmost, toRight);
-        ++windows;
-    }
-    ASSERT_GT(windows, 100);
-    EXPECT_GT(agree / windows, 0.9);
-    EXPECT_LT(leftmost, -0.3);
-    EXPECT_GT(rightmost, 0.3);
 }
 
 // After Tab the listener is the free camera, here left of the pond where the player has it on

@@ -36,11 +36,6 @@ Camera cameraAt(const glm::vec3& eye, const glm::vec3& direction) {
 // At the origin looking down -z: at distance 10 the view reaches about 5.6 up and 7.4 aside.
 const Camera kCamera = cameraAt(glm::vec3(0), glm::vec3(0, 0, -1));
 
-bool boxVisible(const glm::vec3& lo, const glm::vec3& hi) {
-    const std::unique_ptr<BoundingBox> box(makeBoundingBox(hi, lo, glm::mat4(1.0f)));
-    return isVisible(kCamera, *box, glm::mat4(1.0f));
-}
-
 void expectView(const Camera& camera, const glm::vec3& eye, const glm::vec3& direction) {
     const glm::mat4 expected = glm::lookAt(eye, eye + direction, glm::vec3(0, 1, 0));
     EXPECT_TRUE(glm::all(glm::equal(camera.view, expected, 1e-4f))) << eye.y;
@@ -57,15 +52,6 @@ void expectWeights(const BlurWeights& blur, const BlurWeights& table) {
 }
 
 } // namespace
-
-TEST(IsVisible, CullsOnlyBoxesWhollyBeyondOneSide) {
-    EXPECT_TRUE(boxVisible(glm::vec3(6, -1, -11), glm::vec3(10, 1, -9))) << "partly in view";
-    EXPECT_TRUE(boxVisible(glm::vec3(-50), glm::vec3(50))) << "around the camera";
-    EXPECT_FALSE(boxVisible(glm::vec3(-1, -1, 5), glm::vec3(1, 1, 10))) << "behind";
-    EXPECT_FALSE(boxVisible(glm::vec3(20, -1, -11), glm::vec3(25, 1, -9))) << "right";
-    EXPECT_FALSE(boxVisible(glm::vec3(-1, 9, -11), glm::vec3(1, 12, -9))) << "above";
-    EXPECT_FALSE(boxVisible(glm::vec3(-1, -1, -130), glm::vec3(1, 1, -110))) << "too far";
-}
 
 TEST(BuildDrawList, KeepsTheVisiblePlacementsPerModelInSceneOrderWithTheDrugsLast) {
     const std::unique_ptr<BoundingBox> box(

@@ -37,15 +37,13 @@ Capture readCapture(const std::string& wavPath) {
     return capture;
 }
 
-std::vector<float> loudness(const Capture& capture, double window, bool bright) {
+std::vector<float> loudness(const Capture& capture, double window) {
     const size_t size = std::max<size_t>(1, size_t(window * capture.rate));
     std::vector<float> loud;
-    for (size_t start = 1; start + size <= capture.left.size(); start += size) {
+    for (size_t start = 0; start + size <= capture.left.size(); start += size) {
         double sum = 0.0;
         for (size_t i = start; i < start + size; ++i) {
-            const float left = capture.left[i] - (bright ? capture.left[i - 1] : 0.0f);
-            const float right = capture.right[i] - (bright ? capture.right[i - 1] : 0.0f);
-            sum += left * left + right * right;
+            sum += capture.left[i] * capture.left[i] + capture.right[i] * capture.right[i];
         }
         loud.push_back(float(std::sqrt(sum / (2.0 * size))));
     }

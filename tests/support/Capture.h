@@ -16,9 +16,8 @@ struct Capture {
 void captureSoundTo(const std::string& folder, const std::string& wavPath);
 Capture readCapture(const std::string& wavPath);
 
-// Loudness of both channels together: RMS over windows of the given seconds. Bright loudness
-// measures the change from sample to sample, which favours high sounds over low ones.
-std::vector<float> loudness(const Capture& capture, double window, bool bright = false);
+// Loudness of both channels together: RMS over windows of the given seconds.
+std::vector<float> loudness(const Capture& capture, double window);
 // Seconds at which loudness rises through threshold, at least refractory seconds apart.
 std::vector<double> onsets(const std::vector<float>& loud, double window, float threshold,
                            double refractory);
