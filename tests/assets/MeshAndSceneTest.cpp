@@ -41,12 +41,6 @@ std::string dae(const std::vector<glm::mat4>& placements, const std::string& tex
     return colladaText(file);
 }
 
-// Three corners without normals or texture coordinates; the faces follow.
-constexpr char kTrianglePly[] =
-    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
-    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
-    "0 0 0\n1 0 0\n0 1 0\n";
-
 template <typename T> std::vector<T> readBuffer(GlName buffer, size_t count) {
     std::vector<T> values(count);
     glBindBuffer(GL_COPY_READ_BUFFER, buffer);
@@ -66,7 +60,8 @@ struct MeshImport : testing::Test {
     void TearDown() override { EXPECT_THAT(gl.takeErrors(), IsEmpty()); }
 };
 
-TEST_F(MeshImport, EveryChildPlacesTheFirstChildsMeshAndEachModelKeepsItsOwnBuffers) {
+TEST_F(MeshImport,
+       EveryChildPlacesTheFirstChildsMeshEachModelKeepsItsOwnBuffersAndAMissingFileStops) {
     const std::vector<glm::mat4> placements = {
         glm::translate(kIdentity, glm::vec3(1, 2, 3)),
         glm::mat4(0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, -4, 0, 5, 1), // turned about z, moved
@@ -81,9 +76,12 @@ TEST_F(MeshImport, EveryChildPlacesTheFirstChildsMeshAndEachModelKeepsItsOwnBuff
     // Two objects: two children with a mesh each.
     writeMesh("two.obj", "v 0 0 0\nv 1 0 1\nv 0 1 1\nv -9 -9 -9\nv 9 -9 9\nv -9 9 9\nvt 0 0\n"
                          "vn 0 0 1\no small\nf 1/1/1 2/1/1 3/1/1\no big\nf 4/1/1 5/1/1 6/1/1\n");
+    // No normals: two faces of different size round a shared edge, every corner its own vertex.
+    writeMesh("bare.obj",
+              "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 2\nvt 0 0\nf 1/1 2/1 3/1\nf 1/1 4/1 2/1\n");
     gameState().textureTable["stone.png"] = 7;
-    Model* models[4] = {loadModel("three.dae"), loadModel("folder.dae"), loadModel("polygons.obj"),
-                        loadModel("two.obj")};
+    Model* models[5] = {loadModel("three.dae"), loadModel("folder.dae"), loadModel("polygons.obj"),
+                        loadModel("two.obj"), loadModel("bare.obj")};
     // The texture is found by the material's bare name only.
     EXPECT_EQ(
         glm::uvec3(models[0]->mesh->texture, models[1]->mesh->texture, models[2]->mesh->texture),
@@ -96,6 +94,14 @@ TEST_F(MeshImport, EveryChildPlacesTheFirstChildsMeshAndEachModelKeepsItsOwnBuff
     EXPECT_EQ(models[3]->instances.size(), 2u);
     EXPECT_THAT(readBuffer<float>(models[3]->mesh->buffers->positionBuffer, 9),
                 ElementsAre(0, 0, 0, 1, 0, 1, 0, 1, 1));
+    // Each position's normal is the sum of its faces' normals, weighted by their areas.
+    const glm::vec3 shared = glm::normalize(glm::vec3(0, 2, 1));
+    const glm::vec3 normals[] = {shared, shared, {0, 0, 1}, shared, {0, 1, 0}, shared};
+    const std::vector<glm::vec3> read =
+        readBuffer<glm::vec3>(models[4]->mesh->buffers->normalBuffer, 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_LT(glm::length(read[i] - normals[i]), 1e-5f) << i;
+    }
 
     // The first model, whatever was loaded since: root (the Z_UP turn) x child, its own
     // vertices, and its box's corners in their fixed order, placements playing no part.
@@ -114,24 +120,6 @@ TEST_F(MeshImport, EveryChildPlacesTheFirstChildsMeshAndEachModelKeepsItsOwnBuff
         releaseModel(model);
     }
     gameState().textureTable.clear();
-}
-
-TEST_F(MeshImport, FilesWithoutOneDrawableMeshStopWithTheLoadMessage) {
-    std::string nested = dae({kIdentity});
-    // The first child only groups; the mesh is a grandchild.
-    nested.insert(nested.find("<node"), "<node id=\"group\">");
-    nested.insert(nested.find("</visual_scene>"), "</node>");
-    const std::pair<std::string, std::string> files[] = {
-        {"nested.dae", nested},
-        {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n"},
-        {"outside.ply", std::string(kTrianglePly) + "3 0 1 7\n"},
-        {"empty.obj", ""},
-    };
-    for (const auto& file : files) {
-        writeMesh(file.first, file.second);
-        EXPECT_FATAL(loadModel(file.first),
-                     "FEHLER BEIM LADEN DER MESH ../Resources/Meshes/" + file.first + "\n");
-    }
     EXPECT_FATAL(loadModel("missing.dae"),
                  "FEHLER BEIM LADEN DER MESH ../Resources/Meshes/missing.dae\n");
 }
@@ -140,9 +128,17 @@ TEST(LevelCheck, ListsEveryFileTheGameLoadsAndWhyItWouldRefuseOne) {
     Sandbox sandbox;
     const std::string meshes = "Resources/Meshes/";
     sandbox.write("Resources/Textures/Textures", "stone.png\n");
-    sandbox.write(meshes + "Meshes", "good.dae\nlines.obj\n");
+    sandbox.write(meshes + "Meshes", "good.dae\nlines.obj\nnested.dae\noutside.ply\n");
     sandbox.write(meshes + "good.dae", dae({kIdentity, kIdentity}, "stone.png"));
     sandbox.write(meshes + "lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n");
+    std::string nested = dae({kIdentity});
+    // The first child only groups; the mesh is a grandchild.
+    nested.insert(nested.find("<node"), "<node id=\"group\">");
+    sandbox.write(meshes + "nested.dae", nested.insert(nested.find("</visual_scene>"), "</node>"));
+    sandbox.write(meshes + "outside.ply",
+                  "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                  "property float z\nelement face 1\nproperty list uchar int vertex_indices\n"
+                  "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n");
     for (const char* name :
          {"test.dae", "npcHead.dae", "rotfaces.dae", "drugs3.dae", "Mixtable.dae"}) {
         sandbox.write(meshes + name, dae({kIdentity}));
@@ -161,9 +157,12 @@ TEST(LevelCheck, ListsEveryFileTheGameLoadsAndWhyItWouldRefuseOne) {
                                          "stone.png\nlines.obj REFUSED: the mesh has no triangle"),
                               HasSubstr("\ntest.dae 3 vertices 1 triangles 1 placements texture "
                                         "rock.png (not in the texture list: drawn untextured)\n"),
+                              HasSubstr("\nnested.dae REFUSED: the root's first child node has no "
+                                        "mesh\noutside.ply REFUSED: a face names a vertex the mesh "
+                                        "does not have\n"),
                               HasSubstr("\ndrugs3.dae REFUSED: fewer than three placements"),
                               EndsWith("\ncollision.obj 4 vertices 2 triangles raw coordinates, "
-                                       "not drawn\n9 files, 2 refused\n")));
+                                       "not drawn\n11 files, 4 refused\n")));
 }
 
 struct SceneLoad : MeshImport {

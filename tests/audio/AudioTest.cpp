@@ -122,19 +122,16 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
     ASSERT_FALSE(beats.empty());
     const double lag = beats.front() - starts[1];
     ASSERT_NEAR(lag, 0.0, 0.3) << "the first beat came before life fell to 70 %";
-    for (double& start : starts) {
-        start += lag;
-    }
     double rates[4] = {}, peaks[4] = {};
     for (int phase = 0; phase < 4; ++phase) {
+        const double from = starts[phase] + lag, to = starts[phase + 1] + lag;
         std::vector<double> intervals;
         for (size_t b = 1; b < beats.size(); ++b) {
-            if (beats[b - 1] > starts[phase] + 0.05 && beats[b] < starts[phase + 1]) {
+            if (beats[b - 1] > from + 0.05 && beats[b] < to) {
                 intervals.push_back(beats[b] - beats[b - 1]);
             }
         }
-        for (size_t w = size_t(starts[phase] / window) + 1; (w + 1) * window < starts[phase + 1];
-             ++w) {
+        for (size_t w = size_t(from / window) + 1; (w + 1) * window < to; ++w) {
             peaks[phase] = std::max(peaks[phase], double(loud[w]));
         }
         rates[phase] = intervals.empty() ? 0.0 : 60.0 / median(intervals);
@@ -147,8 +144,9 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
     EXPECT_GT(peaks[3], 1.8 * peaks[1]);
 
     // Defeat: the heart stops and a flat tone of about 880 Hz sounds instead.
-    EXPECT_LT(beats.back(), starts[4] + 0.2) << "a beat after the end";
-    EXPECT_NEAR(crossingRate(mix.left, mix.rate, starts[4] + 0.3, starts[4] + 1.3), 1760.0, 150.0);
+    const double defeat = starts[4] + lag;
+    EXPECT_LT(beats.back(), defeat + 0.2) << "a beat after the end";
+    EXPECT_NEAR(crossingRate(mix.left, mix.rate, defeat + 0.3, defeat + 1.3), 1760.0, 150.0);
 }
 
 TEST(Audio, StepsComeTwiceASecondOnlyWhileThePlayerWalksOnTheGround) {
@@ -253,24 +251,19 @@ TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
     listening.open();
 
     // Through the rules and the table's own reaction, as the physics step would call it.
-    auto enterIn = [&](Drug* drug) {
-        return [&, drug] {
-            if (drug != nullptr) {
-                drug->inside = true;
-            }
-            state.enterPressed = true;
-            float noTime = 0.0f;
-            applyRules(noTime, scene);
-        };
+    const auto pressEnter = [&] {
+        state.enterPressed = true;
+        float noTime = 0.0f;
+        applyRules(noTime, scene);
     };
-    auto visitTable = [&] {
-        if (table.inside) {
-            table.react();
-        }
-        table.react();
+    const auto take = [&](Drug& drug) {
+        drug.inside = true;
+        pressEnter();
     };
-    const std::function<void()> events[] = {visitTable, enterIn(&sedative), enterIn(&medicine),
-                                            visitTable, enterIn(nullptr)};
+    // The table is left in silence before the medicine is taken, and entered again.
+    const std::function<void()> events[] = {[&] { table.react(); }, [&] { take(sedative); },
+                                            [&] { table.react(), take(medicine); },
+                                            [&] { table.react(); }, pressEnter};
     std::vector<double> times;
     listening.play(scene, 0.5);
     for (const auto& event : events) {
