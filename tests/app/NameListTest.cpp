@@ -11,9 +11,8 @@ TEST(NameList, OneWholeNamePerLineWhateverTheLineEndsSkippingOddLines) {
     const std::string longName = std::string(300, 'x') + ".png";
     const std::pair<const char*, std::string> lists[] = {
         {"lf", "pills.png\nbottle.png\n"},
-        {"nofinal", "pills.png\nbottle.png"},
         {"crlf", "pills.png\r\nbottle.png\r\n"},
-        {"odd", "\n" + longName + "\n   indented.obj\n\r\nbottle.png"},
+        {"odd", "\n" + longName + "\r\n   indented.obj\n\r\nbottle.png"}, // no final end
     };
     for (const auto& [name, text] : lists) {
         sandbox.write(std::string("Resources/Textures/") + name, text);

@@ -21,7 +21,6 @@ TEST(Options, ScanCombinesOverridesAndStopsAtTheFirstBadOrUnknownArgument) {
         // Unknown: the defaults come back, though sizes read before it stay in the record.
         {{"-x"}, true, 0, 0, 60, true},
         {{"-r", "75", "-d", "1024", "768", "-w", "-d", "640", "480"}, true, 1024, 768, 60, true},
-        {{"-r75"}, true, 0, 0, 60, true},
         // A bad or missing value ends the scan silently, keeping what was read.
         {{"-d", "800", "wide"}, true, 800, 0, 60, false},
         {{"-r", "fast", "-d", "800", "600"}, true, 0, 0, 60, false},
@@ -30,10 +29,8 @@ TEST(Options, ScanCombinesOverridesAndStopsAtTheFirstBadOrUnknownArgument) {
         {{"-d", "1", "16384"}, false, 1, 16384, 60, false},
         {{"-d", "-640", "480", "-r", "75"}, true, 0, 0, 60, false},
         {{"-d", "16385", "480", "-r", "75"}, true, 0, 0, 60, false},
-        {{"-d", "2147483647", "2147483647", "-r", "75"}, true, 0, 0, 60, false},
         {{"-d", "99999999999", "480", "-r", "75"}, true, 0, 0, 60, false},
         {{"-d", "640", "-480", "-r", "75"}, true, 640, 0, 60, false},
-        {{"-d", "640", "70000", "-r", "75"}, true, 640, 0, 60, false},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = c.arguments;

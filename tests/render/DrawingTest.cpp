@@ -168,20 +168,17 @@ TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont
     EXPECT_THAT(gl.takeErrors(), IsEmpty());
 }
 
-TEST(PostProcessing, BlursBothWaysAndMoreAsLifeFallsOrFarAway) {
-    constexpr int kSize = 480; // the picture the blur's spread is made for
-    GlContext gl(kSize, kSize);
+TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
+    GlContext gl(1280, 720);
+    const int width = gl.width, height = gl.height;
     RenderSandbox sandbox;
-    PostProcessor post(kSize, kSize);
-    RenderTarget scene(kSize, kSize);
+    PostProcessor post(width, height);
+    RenderTarget scene(width, height);
     ScreenQuad* quad = createFullScreenQuad();
-    // The scene target at the given depth, black with white columns two texels wide every step
-    // texels (or a white 2x2 dot in the middle when step is 0, one blur texel), post-processed
-    // onto the window.
-    const auto frame = [&](int step, float depth) {
-        paint(scene.colourTexture, kSize, kSize, [=](int x, int y) {
-            return step == 0 ? x / 2 == kSize / 4 && y / 2 == kSize / 4 : x % step < step / 2;
-        });
+    // The scene target at the given depth, white where white(x, y) holds, post-processed onto
+    // the window.
+    const auto frame = [&](auto white, float depth) {
+        paint(scene.colourTexture, width, height, white);
         glBindFramebuffer(GL_FRAMEBUFFER, scene.framebuffer);
         glClearDepth(depth);
         glClear(GL_DEPTH_BUFFER_BIT);
@@ -190,55 +187,18 @@ TEST(PostProcessing, BlursBothWaysAndMoreAsLifeFallsOrFarAway) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         post.postProcess(*quad, scene);
         EXPECT_THAT(gl.takeErrors(), IsEmpty());
-        return sharpness(readPixels(kSize, kSize), kSize, kSize);
+        return sharpness(readPixels(width, height), width, height);
+    };
+    const auto blurred = [&] {
+        return readTexture(post.blurTarget->colourTexture, post.blurWidth, post.blurHeight);
     };
 
-    frame(0, 1.0f);
-    const Image blurred = readTexture(post.blurTarget->colourTexture, kSize / 2, kSize / 2);
-    const auto red = [&](int dx, int dy) {
-        return pixelAt(blurred, kSize / 2, kSize / 4 + dx, kSize / 4 + dy).r;
-    };
-    EXPECT_LT(red(0, 0), 255) << "the dot is spread out";
-    // Every texel out to two away weighs in, both ways, fading evenly; none is skipped.
-    for (int d = 0; d < 3; ++d) {
-        EXPECT_GT(red(d, 0), red(d + 1, 0)) << d;
-        EXPECT_EQ(red(0, d), red(0, -d)) << d;
-    }
-    EXPECT_GT(red(1, 1), 0);
-
-    EXPECT_EQ(frame(4, 0.0f), 255) << "near at full life the picture is sharp";
-    gameState().life = 72.0f;
-    frame(4, 0.0f);
-    EXPECT_FLOAT_EQ(post.blur.weights[0], computeWeights(3.0).weights[0]) << "now sigma 3";
-    gameState().life = 50.0f;
-    const int halfLife = frame(4, 0.0f);
     gameState().life = 10.0f;
-    EXPECT_LT(halfLife, 200);
-    EXPECT_LT(frame(4, 0.0f), halfLife);
-    gameState().life = 100.0f;
-    EXPECT_LT(frame(4, 0.9998f), 200) << "83 units away";
-
-    releaseScreenQuad(quad);
-    gameState() = GameState();
-    EXPECT_THAT(gl.takeErrors(), IsEmpty());
-}
-
-// Taps spread wider than a texel and read whole texels skip texels: stripes then stay striped.
-// Stripes two texels wide, as the blur targets are half the window; lengthwise and crosswise, so
-// each pass meets stripes only it can smooth.
-TEST(PostProcessing, BlursStripesToAnEvenGreyAt1280By720) {
-    RenderSandbox sandbox;
-    GlContext gl(1280, 720);
-    PostProcessor post(gl.width, gl.height);
-    RenderTarget scene(gl.width, gl.height);
-    ScreenQuad* quad = createFullScreenQuad();
-    gameState().life = 10.0f;
+    // Taps spread wider than a texel and read whole texels skip texels: stripes then stay
+    // striped. Stripes lengthwise and crosswise, so each pass meets stripes only it can smooth.
     for (const bool rows : {false, true}) {
-        paint(scene.colourTexture, gl.width, gl.height,
-              [rows](int x, int y) { return (rows ? y : x) / 2 % 2 == 0; });
-        post.postProcess(*quad, scene);
-        const Image pixels =
-            readTexture(post.blurTarget->colourTexture, post.blurWidth, post.blurHeight);
+        frame([rows](int x, int y) { return (rows ? y : x) / 2 % 2 == 0; }, 1.0f);
+        const Image pixels = blurred();
         int lowest = 255, highest = 0;
         for (int y = 8; y < post.blurHeight - 8; ++y) {
             for (int x = 8; x < post.blurWidth - 8; ++x) {
@@ -251,6 +211,34 @@ TEST(PostProcessing, BlursStripesToAnEvenGreyAt1280By720) {
         EXPECT_LE(highest - lowest, 8) << "rows " << rows;
         EXPECT_NEAR(lowest, 127, 5);
     }
+    gameState().life = 100.0f;
+    // A white 2x2 dot, one blur texel.
+    frame([](int x, int y) { return x / 2 == 320 && y / 2 == 180; }, 1.0f);
+    const Image dot = blurred();
+    const auto red = [&](int dx, int dy) { return pixelAt(dot, 640, 320 + dx, 180 + dy).r; };
+    EXPECT_LT(red(0, 0), 255) << "the dot is spread out";
+    // Every texel out to two away weighs in, both ways, fading evenly; none is skipped.
+    for (int d = 0; d < 3; ++d) {
+        EXPECT_GT(red(d, 0), red(d + 1, 0)) << d;
+        EXPECT_EQ(red(0, d), red(0, -d)) << d;
+    }
+    EXPECT_GT(red(1, 1), 0);
+
+    // White columns two texels wide every four.
+    const auto columns = [](int x, int) { return x % 4 < 2; };
+    EXPECT_EQ(frame(columns, 0.0f), 255) << "near at full life the picture is sharp";
+    gameState().life = 72.0f;
+    frame(columns, 0.0f);
+    EXPECT_FLOAT_EQ(post.blur.weights[0], computeWeights(3.0).weights[0]) << "now sigma 3";
+    gameState().life = 50.0f;
+    const int halfLife = frame(columns, 0.0f);
+    gameState().life = 10.0f;
+    EXPECT_LT(halfLife, 200);
+    EXPECT_LT(frame(columns, 0.0f), halfLife);
+
+    gameState().life = 100.0f;
+    EXPECT_LT(frame(columns, 0.9998f), 200) << "83 units away";
+
     releaseScreenQuad(quad);
     gameState() = GameState();
     EXPECT_THAT(gl.takeErrors(), IsEmpty());
