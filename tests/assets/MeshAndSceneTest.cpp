@@ -165,22 +165,8 @@ TEST(LevelCheck, ListsEveryFileTheGameLoadsAndWhyItWouldRefuseOne) {
                                        "not drawn\n11 files, 4 refused\n")));
 }
 
-struct SceneLoad : MeshImport {
+TEST_F(MeshImport, AnEmptyMeshListGivesTheSpecialModelsWaterLightCameraAndSlotsReleasedAfter) {
     Scene scene;
-
-    void TearDown() override {
-        releaseScene(scene);
-        for (ScreenQuad* slot : gameState().inventorySlots) {
-            releaseScreenQuad(slot);
-        }
-        releaseTextures();
-        gameState() = GameState{};
-        MeshImport::TearDown();
-    }
-};
-
-TEST_F(SceneLoad, AnEmptyMeshListGivesTheSpecialModelsWaterLightCameraAndSlotsReleasedAfter) {
-    gameState() = GameState{};
     sandbox.write("Resources/Textures/Textures", "pills.png\n");
     sandbox.linkShipped("Resources/Textures/pills.png");
     // The special models tell themselves apart by their number of placements: 1, 2, 3.
@@ -233,6 +219,11 @@ TEST_F(SceneLoad, AnEmptyMeshListGivesTheSpecialModelsWaterLightCameraAndSlotsRe
     EXPECT_TRUE(scene.models.empty() && scene.lights.empty() && scene.animatedModels.empty());
     EXPECT_TRUE(scene.freeCamera == nullptr && scene.drugs == nullptr);
     EXPECT_TRUE(glIsVertexArray(slots[0]->vertexArray));
+    for (ScreenQuad* slot : slots) {
+        releaseScreenQuad(slot);
+    }
+    releaseTextures();
+    gameState() = GameState{};
 }
 
 } // namespace

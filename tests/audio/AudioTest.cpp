@@ -35,10 +35,8 @@ glm::mat4 at(float x, float y, float z) {
 struct Listening {
     Sandbox sandbox;
     std::string wav = sandbox.path("mix.wav");
-    std::string console; // what createAudio printed
     Audio* audio = nullptr;
-    Clock::time_point opened;
-    Clock::time_point last;
+    Clock::time_point opened, last;
 
     explicit Listening(const std::vector<std::string>& sounds) {
         captureSoundTo(sandbox.root, wav);
@@ -53,26 +51,27 @@ struct Listening {
         gameState() = GameState{};
     }
 
-    void open() {
+    // Returns what the opening printed.
+    std::string open() {
         testing::internal::CaptureStdout();
         opened = last = Clock::now();
         audio = createAudio("../Resources/Sounds/");
-        console = testing::internal::GetCapturedStdout();
+        return testing::internal::GetCapturedStdout();
     }
     double now() const { return std::chrono::duration<double>(Clock::now() - opened).count(); }
 
     // Frames of about 10 ms for the given seconds, each with its real frame time, as the main
     // loop runs them; before each frame's sound the caller may move the game on.
-    void play(const Scene& scene, double seconds, const std::function<void(float)>& rules = {}) {
+    void play(
+        const Scene& scene, double seconds,
+        const std::function<void(float)>& rules = [](float) {}) {
         const double end = now() + seconds;
         while (now() < end) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             const Clock::time_point time = Clock::now();
             const float frameTime = std::chrono::duration<float>(time - last).count();
             last = time;
-            if (rules) {
-                rules(frameTime);
-            }
+            rules(frameTime);
             updateAudio(*audio, scene, frameTime);
         }
     }
@@ -88,15 +87,14 @@ struct Listening {
 TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
     Listening listening({"heartbeat.wav", "flatline.wav"});
     listening.sandbox.write("Resources/Sounds/chime.wav", "not a sound");
-    listening.open();
+    const std::string console = listening.open();
     // One line per sound that is missing or unreadable, none for those that load.
     for (int s = 0; s < kSoundCount; ++s) {
         const std::string line = std::string("CANNOT READ ../Resources/Sounds/") + kSoundFiles[s];
-        EXPECT_EQ(listening.console.find("AUDIO: " + line + "\n") == std::string::npos,
+        EXPECT_EQ(console.find("AUDIO: " + line + "\n") == std::string::npos,
                   s == HeartbeatSound || s == FlatlineSound);
     }
-    EXPECT_EQ(std::count(listening.console.begin(), listening.console.end(), '\n'),
-              kSoundCount - 2);
+    EXPECT_EQ(std::count(console.begin(), console.end(), '\n'), kSoundCount - 2);
 
     Scene scene; // no camera, no player: the heart needs neither
     GameState& state = gameState();
@@ -287,4 +285,15 @@ TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
     EXPECT_LT(pitch[1], 600.0);
     EXPECT_GT(pitch[2], 2000.0);
     EXPECT_GT(pitch[3], 800.0);
+}
+
+TEST(Audio, WithoutADeviceTheGameSaysSoOnceAndPlaysSilent) {
+    Sandbox sandbox;
+    captureSoundTo(sandbox.root, "");
+    testing::internal::CaptureStdout();
+    Audio* audio = createAudio("../Resources/Sounds/");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "AUDIO: NO OUTPUT DEVICE\n");
+    Scene scene;
+    updateAudio(*audio, scene, 0.1f);
+    releaseAudio(audio);
 }
