@@ -81,24 +81,11 @@ Image readTexture(GlName texture, int width, int height) {
     return pixels;
 }
 
-ScreenQuad* createFullScreenQuad() {
-    return createScreenQuad({{-1, -1}, {-1, 1}, {1, 1}, {1, -1}}, {{0, 0}, {0, 1}, {1, 1}, {1, 0}},
-                            {0, 2, 1, 0, 3, 2});
-}
-
-// Resources holding the shipped shaders and font.
-struct RenderSandbox : Sandbox {
-    RenderSandbox() {
-        linkShipped("Resources/Shaders");
-        linkShipped("Resources/Fonts");
-    }
-};
-
 } // namespace
 
 TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
     GlContext gl;
-    RenderSandbox sandbox;
+    Sandbox sandbox{true};
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -134,7 +121,7 @@ TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
 
 TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont) {
     GlContext gl(640, 480); // the text space itself, one pixel per unit
-    RenderSandbox sandbox;
+    Sandbox sandbox{true};
     TextRenderer text;
     // \xC4 is a code without a glyph; the y hangs below the baseline.
     layoutText(text.font->glyphs, "My\xC4X", 300.0f, 10.0f, 1.0f, text.quads);
@@ -171,10 +158,11 @@ TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont
 TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
     GlContext gl(1280, 720);
     const int width = gl.width, height = gl.height;
-    RenderSandbox sandbox;
+    Sandbox sandbox{true};
     PostProcessor post(width, height);
     RenderTarget scene(width, height);
-    ScreenQuad* quad = createFullScreenQuad();
+    ScreenQuad* quad = createScreenQuad({{-1, -1}, {-1, 1}, {1, 1}, {1, -1}},
+                                        {{0, 0}, {0, 1}, {1, 1}, {1, 0}}, {0, 2, 1, 0, 3, 2});
     // The scene target at the given depth, white where white(x, y) holds, post-processed onto
     // the window.
     const auto frame = [&](auto white, float depth) {
