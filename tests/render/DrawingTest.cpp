@@ -181,9 +181,9 @@ TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
         return readTexture(post.blurTarget->colourTexture, post.blurWidth, post.blurHeight);
     };
 
-    gameState().life = 10.0f;
-    // Taps spread wider than a texel and read whole texels skip texels: stripes then stay
-    // striped. Stripes lengthwise and crosswise, so each pass meets stripes only it can smooth.
+    // With the first weights (sigma 2): taps spread wider than a texel and read whole texels
+    // skip texels, so stripes stay striped. Stripes lengthwise and crosswise, so each pass meets
+    // stripes only it can smooth.
     for (const bool rows : {false, true}) {
         frame([rows](int x, int y) { return (rows ? y : x) / 2 % 2 == 0; }, 1.0f);
         const Image pixels = blurred();
@@ -199,7 +199,6 @@ TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
         EXPECT_LE(highest - lowest, 8) << "rows " << rows;
         EXPECT_NEAR(lowest, 127, 5);
     }
-    gameState().life = 100.0f;
     // A white 2x2 dot, one blur texel.
     frame([](int x, int y) { return x / 2 == 320 && y / 2 == 180; }, 1.0f);
     const Image dot = blurred();
