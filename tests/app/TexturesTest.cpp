@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 #include <GL/glew.h>
+#include <glm/glm.hpp>
 
 #include "app/GameState.h"
 #include "assets/Textures.h"
@@ -18,32 +19,22 @@ void writeImage(const Sandbox& sandbox, const std::string& name, int width, int 
     for (int y = 0; y < height; ++y) {
         BYTE* row = FreeImage_GetScanLine(image, y);
         for (int x = 0; x < width; ++x) {
-            const bool left = x < width / 2;
-            row[x * 4 + FI_RGBA_RED] = left ? 255 : 0;
+            row[x * 4 + FI_RGBA_RED] = x < width / 2 ? 255 : 0;
             row[x * 4 + FI_RGBA_GREEN] = y == 0 ? 255 : 0;
-            row[x * 4 + FI_RGBA_BLUE] = left ? 0 : 255;
+            row[x * 4 + FI_RGBA_BLUE] = x < width / 2 ? 0 : 255;
             row[x * 4 + FI_RGBA_ALPHA] = 255;
         }
     }
-    const std::string path = sandbox.path("Resources/Textures/" + name);
-    ASSERT_TRUE(FreeImage_Save(FIF_PNG, image, path.c_str(), 0));
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, image, sandbox.path("Resources/Textures/" + name).c_str()));
     FreeImage_Unload(image);
 }
 
-class Textures : public testing::Test {
-  protected:
-    void SetUp() override { gameState() = GameState{}; }
-    void TearDown() override {
-        releaseTextures();
-        gameState() = GameState{};
-    }
-};
-
 } // namespace
 
-TEST_F(Textures, ListedImagesFillASortedTableWithMipmaps) {
+TEST(Textures, ListedImagesFillASortedTableWithMipmapsATwiceListedNameKeepsOneAndBadOnesStop) {
+    gameState() = GameState{};
     Sandbox sandbox;
-    sandbox.write("Resources/Textures/Textures", "pills.png\nbottle.png\n");
+    sandbox.write("Resources/Textures/Textures", "pills.png\nbottle.png\npills.png\n");
     writeImage(sandbox, "pills.png", 16, 8);
     writeImage(sandbox, "bottle.png", 4, 4);
     GlContext gl;
@@ -52,61 +43,37 @@ TEST_F(Textures, ListedImagesFillASortedTableWithMipmaps) {
     const TextureTable& table = gameState().textureTable;
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table.begin()->first, "bottle.png");
-    const GlName pills = table.at("pills.png");
-    EXPECT_NE(pills, table.at("bottle.png"));
-
-    glBindTexture(GL_TEXTURE_2D, pills);
-    GLint width = 0;
-    GLint lastLevelWidth = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, &lastLevelWidth);
-    EXPECT_EQ(width, 16);
-    EXPECT_EQ(lastLevelWidth, 1); // the whole mipmap chain exists
-
-    // Colours arrive in RGBA order: the left texel red, the right texel blue.
-    std::vector<unsigned char> texels(16 * 8 * 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_EQ(texels[0], 255);
-    EXPECT_EQ(texels[2], 0);
-    EXPECT_EQ(texels[15 * 4 + 0], 0);
-    EXPECT_EQ(texels[15 * 4 + 2], 255);
-    // v = 0 is the image's bottom edge.
-    EXPECT_EQ(texels[1], 255);
-    EXPECT_EQ(texels[7 * 16 * 4 + 1], 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    EXPECT_TRUE(gl.takeErrors().empty());
-}
-
-TEST_F(Textures, ANameListedTwiceLeavesOneTextureAlive) {
-    Sandbox sandbox;
-    sandbox.write("Resources/Textures/Textures", "pills.png\npills.png\n");
-    writeImage(sandbox, "pills.png", 4, 4);
-    GlContext gl;
-    loadTextures();
-    ASSERT_EQ(gameState().textureTable.size(), 1u);
-    // The second upload has no owner in the table, so it must not stay alive.
+    // The second upload of pills.png has no owner in the table, so it must not stay alive.
     int alive = 0;
     for (GLuint name = 1; name < 16; ++name) {
         alive += glIsTexture(name) ? 1 : 0;
     }
-    EXPECT_EQ(alive, 1);
-}
+    EXPECT_EQ(alive, 2);
 
-TEST_F(Textures, AMissingOrUnreadableImageStopsWithItsPath) {
-    Sandbox sandbox;
+    glBindTexture(GL_TEXTURE_2D, table.at("pills.png"));
+    glm::ivec2 widths(0); // of the first and the last mipmap level
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &widths[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, &widths[1]);
+    EXPECT_EQ(widths, glm::ivec2(16, 1));
+    // Colours arrive in RGBA order: the left texel red, the right texel blue; v = 0 is the
+    // image's bottom edge.
+    std::vector<unsigned char> texels(16 * 8 * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_EQ(glm::ivec4(texels[0], texels[1], texels[2], texels[7 * 16 * 4 + 1]),
+              glm::ivec4(255, 255, 0, 0));
+    EXPECT_EQ(glm::ivec2(texels[15 * 4], texels[15 * 4 + 2]), glm::ivec2(0, 255));
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_TRUE(gl.takeErrors().empty());
+    releaseTextures();
+    gameState() = GameState{};
+
+    // A missing or unreadable image, or an empty or missing list, stops the game.
     sandbox.write("Resources/Textures/Textures", "pills.png\nghost.png\n");
     sandbox.write("Resources/Textures/notes.png", "this is not a picture");
-    writeImage(sandbox, "pills.png", 4, 4);
-    GlContext gl;
     EXPECT_FATAL(loadTextures(), "TEXTURE FILE ../Resources/Textures/ghost.png NOT FOUND\n");
     sandbox.write("Resources/Textures/Textures", "notes.png\n");
     EXPECT_FATAL(loadTextures(), "TEXTURE FILE ../Resources/Textures/notes.png NOT FOUND\n");
-}
-
-TEST_F(Textures, AnEmptyListOrAMissingListStops) {
-    Sandbox sandbox;
     sandbox.write("Resources/Textures/Textures", "\n");
-    GlContext gl;
     EXPECT_FATAL(loadTextures(), "ERROR\n");
     std::remove(sandbox.path("Resources/Textures/Textures").c_str());
     EXPECT_FATAL(loadTextures(), "\nERROR READING FILE: ../Resources/Textures/Textures\n");

@@ -1,28 +1,18 @@
-// The camera's view as the game frames it, and the free camera's keys, speed
-// and mouse look, stepped directly and through a real window's cursor.
-#include <GLFW/glfw3.h>
+// The free camera's keys, speed and mouse look.
 #include <gtest/gtest.h>
-#include <glm/gtc/epsilon.hpp>
+#include <glm/ext/matrix_relational.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "gameplay/Camera.h"
 #include "gameplay/FreeCamera.h"
 #include "gameplay/Steering.h"
-#include "support/GlContext.h"
 
 namespace {
 
 // Whether the camera's view looks along angles from eye.
-testing::AssertionResult viewsAlong(const FreeCamera& freeCamera, const glm::vec3& eye,
-                                    const LookAngles& angles) {
-    glm::mat4 view = lookRotation(angles) * glm::translate(glm::mat4(1.0f), -eye);
-    for (int c = 0; c < 4; ++c) {
-        if (!glm::all(glm::epsilonEqual(freeCamera.camera->view[c], view[c], 1e-4f))) {
-            glm::vec4 at = freeCamera.camera->position;
-            return testing::AssertionFailure() << "eye at " << at.x << ", " << at.y << ", " << at.z;
-        }
-    }
-    return testing::AssertionSuccess();
+bool viewsAlong(const FreeCamera& freeCamera, const glm::vec3& eye, const LookAngles& angles) {
+    const glm::mat4 view = lookRotation(angles) * glm::translate(glm::mat4(1.0f), -eye);
+    return glm::all(glm::equal(freeCamera.camera->view, view, 1e-4f));
 }
 
 struct FreeCameraTest : testing::Test {
@@ -31,12 +21,6 @@ struct FreeCameraTest : testing::Test {
 };
 
 } // namespace
-
-TEST(Camera, TheViewLooksAtFrontMinusPosition) {
-    Camera camera;
-    camera.setView(glm::vec3(4, 4, 4), glm::vec3(0, 0, -1), glm::vec3(0, 1, 0));
-    EXPECT_EQ(camera.view, glm::lookAt(glm::vec3(4), glm::vec3(-4, -4, -5), glm::vec3(0, 1, 0)));
-}
 
 TEST_F(FreeCameraTest, OneMoveKeyActsPerFrameAtTenUnitsPerSecondAlongTheLook) {
     struct Case {
@@ -79,27 +63,4 @@ TEST_F(FreeCameraTest, LookStartsLevelAtTheWindowCentreAndThePitchStopsShortOfVe
     // Whatever the travel, W never carries the camera past the vertical into walking backwards.
     freeCamera->steer(angles, MoveKey::Forward, 1.0f);
     EXPECT_LT(freeCamera->camera->position.z, 4.0f);
-}
-
-TEST(FreeCameraWindow, UpdateTurnsWithTheCursorsTravelFromTheWindowCentre) {
-    GlContext gl(200, 100, true);
-    FreeCamera* freeCamera = createFreeCamera(gl.width, gl.height);
-    // Other clients of the test display may hold the pointer, so the test takes it wherever
-    // it is, as long as it stays put during the update.
-    glfwSetCursorPos(gl.window, 150.0, 75.0);
-    glm::dvec2 before(0.0), after(1.0);
-    MouseLook start;
-    for (int attempt = 0; attempt < 10 && before != after; ++attempt) {
-        start = freeCamera->look;
-        glfwGetCursorPos(gl.window, &before.x, &before.y);
-        float frameTime = 0.5f;
-        freeCamera->update(gl.window, frameTime);
-        glfwGetCursorPos(gl.window, &after.x, &after.y);
-    }
-    ASSERT_EQ(before, after);
-    const LookAngles expected = followCursor(start, before.x, before.y);
-    EXPECT_NEAR(expected.yaw, (before.x - 100.0) * 0.2, 1e-3);
-    // No key is down on the test display, so only the orientation changes.
-    EXPECT_TRUE(viewsAlong(*freeCamera, glm::vec3(4), expected));
-    releaseFreeCamera(freeCamera);
 }

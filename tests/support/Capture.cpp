@@ -24,16 +24,12 @@ Capture readCapture(const std::string& wavPath) {
     Capture capture;
     SF_INFO info = {};
     SNDFILE* file = sf_open(wavPath.c_str(), SFM_READ, &info);
-    if (file == nullptr || info.channels != 2) {
-        if (file != nullptr) {
-            sf_close(file);
-        }
-        return capture;
+    std::vector<float> frames(info.channels == 2 ? size_t(info.frames) * 2 : 0);
+    const sf_count_t read = frames.empty() ? 0 : sf_readf_float(file, frames.data(), info.frames);
+    if (file != nullptr) {
+        sf_close(file);
     }
-    std::vector<float> frames(size_t(info.frames) * 2);
-    const sf_count_t read = sf_readf_float(file, frames.data(), info.frames);
-    sf_close(file);
-    capture.rate = info.samplerate;
+    capture.rate = frames.empty() ? 0 : info.samplerate;
     for (sf_count_t i = 0; i < read; ++i) {
         capture.left.push_back(frames[size_t(i) * 2]);
         capture.right.push_back(frames[size_t(i) * 2 + 1]);
@@ -41,15 +37,13 @@ Capture readCapture(const std::string& wavPath) {
     return capture;
 }
 
-std::vector<float> loudness(const Capture& capture, double window, bool bright) {
+std::vector<float> loudness(const Capture& capture, double window) {
     const size_t size = std::max<size_t>(1, size_t(window * capture.rate));
     std::vector<float> loud;
-    for (size_t start = 1; start + size <= capture.left.size(); start += size) {
+    for (size_t start = 0; start + size <= capture.left.size(); start += size) {
         double sum = 0.0;
         for (size_t i = start; i < start + size; ++i) {
-            const float left = capture.left[i] - (bright ? capture.left[i - 1] : 0.0f);
-            const float right = capture.right[i] - (bright ? capture.right[i - 1] : 0.0f);
-            sum += left * left + right * right;
+            sum += capture.left[i] * capture.left[i] + capture.right[i] * capture.right[i];
         }
         loud.push_back(float(std::sqrt(sum / (2.0 * size))));
     }
@@ -71,10 +65,13 @@ std::vector<double> onsets(const std::vector<float>& loud, double window, float 
 
 namespace {
 
+// The samples of [from, to) seconds, clipped to the channel.
 std::pair<size_t, size_t> span(const std::vector<float>& channel, int rate, double from,
                                double to) {
-    const size_t begin = std::min(channel.size(), size_t(std::max(0.0, from) * rate));
-    return {begin, std::max(begin, std::min(channel.size(), size_t(std::max(0.0, to) * rate)))};
+    const auto at = [&](double t) {
+        return std::min(channel.size(), size_t(std::max(0.0, t) * rate));
+    };
+    return {at(from), std::max(at(from), at(to))};
 }
 
 } // namespace
@@ -97,10 +94,13 @@ double crossingRate(const std::vector<float>& channel, int rate, double from, do
     return end > begin ? crossings * double(rate) / double(end - begin) : 0.0;
 }
 
+double balance(const Capture& capture, double from, double to) {
+    const double left = rms(capture.left, capture.rate, from, to);
+    const double right = rms(capture.right, capture.rate, from, to);
+    return (right - left) / (right + left + 1e-9);
+}
+
 double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0.0;
-    }
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values.empty() ? 0.0 : values[values.size() / 2];
 }

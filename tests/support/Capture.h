@@ -16,13 +16,14 @@ struct Capture {
 void captureSoundTo(const std::string& folder, const std::string& wavPath);
 Capture readCapture(const std::string& wavPath);
 
-// Loudness of both channels together: RMS over windows of the given seconds. Bright loudness
-// measures the change from sample to sample, which favours high sounds over low ones.
-std::vector<float> loudness(const Capture& capture, double window, bool bright = false);
+// Loudness of both channels together: RMS over windows of the given seconds.
+std::vector<float> loudness(const Capture& capture, double window);
 // Seconds at which loudness rises through threshold, at least refractory seconds apart.
 std::vector<double> onsets(const std::vector<float>& loud, double window, float threshold,
                            double refractory);
 // Over [from, to) seconds of one channel: the RMS and the zero crossings per second.
 double rms(const std::vector<float>& channel, int rate, double from, double to);
 double crossingRate(const std::vector<float>& channel, int rate, double from, double to);
+// Over [from, to) seconds: from -1 (only the left channel sounds) to 1 (only the right).
+double balance(const Capture& capture, double from, double to);
 double median(std::vector<double> values);

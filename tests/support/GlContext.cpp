@@ -19,39 +19,35 @@ void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLs
     }
 }
 
-} // namespace
-
-GlContext::GlContext(int w, int h, bool visible) : width(w), height(h) {
-    if (!glfwInit()) {
-        std::fprintf(stderr, "glfwInit failed: is DISPLAY set?\n");
+void require(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "%s\n", what);
         std::abort();
     }
+}
+
+} // namespace
+
+GlContext::GlContext(int w, int h) : width(w), height(h) {
+    require(glfwInit(), "glfwInit failed: is DISPLAY set?");
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_VISIBLE, visible ? GLFW_TRUE : GLFW_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     window = glfwCreateWindow(width, height, "Morbane test", nullptr, nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "no OpenGL 4.0 core context\n");
-        std::abort();
-    }
+    require(window != nullptr, "no OpenGL 4.0 core context");
     glfwMakeContextCurrent(window);
     pinGraphicsDriver();
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "glewInit failed\n");
-        std::abort();
-    }
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    require(glewInit() == GLEW_OK, "glewInit failed");
+    takeErrors(); // GLEW's probing may leave one behind
     glEnable(GL_DEBUG_OUTPUT);
     glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     glDebugMessageCallback(onDebugMessage, nullptr);
     glEnable(GL_DEPTH_TEST);
     glViewport(0, 0, width, height);
-    pendingErrors.clear();
 }
 
 GlContext::~GlContext() {

@@ -11,10 +11,8 @@
 Picture captureWindow(const std::string& windowId) {
     Picture picture;
     const std::string path = "/tmp/morbane-capture-" + windowId + ".png";
-    if (runCommand(std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId) != 0) {
-        return picture;
-    }
-    FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str(), 0);
+    const std::string command = std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
+    FIBITMAP* image = runCommand(command) == 0 ? FreeImage_Load(FIF_PNG, path.c_str()) : nullptr;
     std::remove(path.c_str());
     if (image == nullptr) {
         return picture;
@@ -23,10 +21,9 @@ Picture captureWindow(const std::string& windowId) {
     picture.height = static_cast<int>(FreeImage_GetHeight(image));
     for (int y = 0; y < picture.height; ++y) {
         const BYTE* row = FreeImage_GetScanLine(image, y);
-        for (int x = 0; x < picture.width; ++x) {
-            picture.rgb.insert(
-                picture.rgb.end(),
-                {row[x * 3 + FI_RGBA_RED], row[x * 3 + FI_RGBA_GREEN], row[x * 3 + FI_RGBA_BLUE]});
+        for (int x = 0; x < picture.width * 3; x += 3) {
+            picture.rgb.insert(picture.rgb.end(), {row[x + FI_RGBA_RED], row[x + FI_RGBA_GREEN],
+                                                   row[x + FI_RGBA_BLUE]});
         }
     }
     FreeImage_Unload(image);
@@ -34,14 +31,11 @@ Picture captureWindow(const std::string& windowId) {
 }
 
 double darkShare(const Picture& picture, int threshold) {
-    if (picture.rgb.empty()) {
-        return 0.0;
-    }
     size_t dark = 0;
     for (size_t i = 0; i < picture.rgb.size(); i += 3) {
         dark += std::max({picture.rgb[i], picture.rgb[i + 1], picture.rgb[i + 2]}) <= threshold;
     }
-    return static_cast<double>(dark) / (picture.rgb.size() / 3);
+    return picture.rgb.empty() ? 0.0 : static_cast<double>(dark) / (picture.rgb.size() / 3);
 }
 
 double meanDifference(const Picture& a, const Picture& b) {
