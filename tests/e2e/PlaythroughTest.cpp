@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <AL/al.h>
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
@@ -186,6 +187,9 @@ TEST(Playthrough, WalkIntoEveryDrugTakeTheMedicinesMixAtTheTableAndCureInThePond
     played.frame(true);
     EXPECT_EQ(played.foot(), stoppedAt);
     EXPECT_EQ(state.life, lifeLeft);
+    ALfloat ear[3];
+    alGetListenerfv(AL_POSITION, ear);
+    EXPECT_NEAR(ear[1], stoppedAt.y + 5.0f, 0.01f) << "the frame hears from the eye";
     // ESC still closes the game.
     keyCallback(played.game->window, GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
     EXPECT_TRUE(glfwWindowShouldClose(played.game->window));

@@ -1,4 +1,5 @@
 // The free camera's keys, speed and mouse look.
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <glm/ext/matrix_relational.hpp>
 #include <glm/gtc/matrix_transform.hpp>
@@ -6,6 +7,7 @@
 #include "gameplay/Camera.h"
 #include "gameplay/FreeCamera.h"
 #include "gameplay/Steering.h"
+#include "support/GlContext.h"
 
 namespace {
 
@@ -63,4 +65,25 @@ TEST_F(FreeCameraTest, LookStartsLevelAtTheWindowCentreAndThePitchStopsShortOfVe
     // Whatever the travel, W never carries the camera past the vertical into walking backwards.
     freeCamera->steer(angles, MoveKey::Forward, 1.0f);
     EXPECT_LT(freeCamera->camera->position.z, 4.0f);
+}
+
+TEST(FreeCameraWindow, UpdateTurnsWithTheCursorsTravelFromTheWindowCentre) {
+    GlContext gl(200, 100, true);
+    FreeCamera* freeCamera = createFreeCamera(gl.width, gl.height);
+    // Other clients of the test display may move the pointer: retry until it stays put.
+    glfwSetCursorPos(gl.window, 150.0, 75.0);
+    glm::dvec2 before(0.0), after(1.0);
+    MouseLook start;
+    for (int attempt = 0; attempt < 10 && before != after; ++attempt) {
+        start = freeCamera->look;
+        glfwGetCursorPos(gl.window, &before.x, &before.y);
+        float frameTime = 0.5f;
+        freeCamera->update(gl.window, frameTime);
+        glfwGetCursorPos(gl.window, &after.x, &after.y);
+    }
+    ASSERT_EQ(before, after);
+    const LookAngles expected = followCursor(start, before.x, before.y);
+    EXPECT_NEAR(expected.yaw, (before.x - 100.0) * 0.2, 1e-3);
+    EXPECT_TRUE(viewsAlong(*freeCamera, glm::vec3(4), expected)) << "no key down: it only turns";
+    releaseFreeCamera(freeCamera);
 }

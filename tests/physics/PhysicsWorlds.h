@@ -1,7 +1,6 @@
 #pragma once
 // Small worlds for the physics tests, cooked as the level is: triangles made here, the ground
 // plane and the factory's player.
-#include <vector>
 
 #include <glm/glm.hpp>
 

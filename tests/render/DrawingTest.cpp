@@ -326,16 +326,22 @@ TEST_F(ShippedLevel, TheFirstViewIsLitBlurredAtLowLifeUnlessInWireframeAndAwayOn
     state.life = 100.0f;
     lookFrom(glm::vec3(0, 30, 300), glm::vec3(0, 30, 400));
     state.message = "MIX";
-    state.medicineCount = 1;
-    state.inventorySlots[0]->texture = state.textureTable.at("pills.png");
+    state.medicineCount = 3;
+    for (ScreenQuad* slot : state.inventorySlots) {
+        slot->texture = state.textureTable.at("pills.png");
+    }
     const Image away = frame();
     EXPECT_EQ(state.meshCount, 0);
-    // "MIX" at (300, 10) of the 640 x 480 text space; slot 0 at the top right.
+    // "MIX" at (300, 10) of the 640 x 480 text space; the slots down the right, from the top.
     const glm::ivec2 text = litPixels(away, kWidth, glm::ivec4(375, 0, 450, 40));
-    const glm::ivec2 slot = litPixels(away, kWidth, glm::ivec4(700, 510, 800, 600));
     EXPECT_GT(text[0], 40);
-    EXPECT_GT(slot[0], 2000);
-    EXPECT_EQ(text[1], slot[0]) << "nothing of the earlier frames or the level is lit";
+    int slotsLit = 0;
+    for (const int top : {600, 500, 400}) {
+        const int lit = litPixels(away, kWidth, glm::ivec4(700, top - 95, 800, top))[0];
+        EXPECT_GT(lit, 2000) << "the slot below row " << top;
+        slotsLit += lit;
+    }
+    EXPECT_EQ(text[1], slotsLit) << "nothing of the earlier frames or the level is lit";
 }
 
 TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItItsWavesMoveAndEachWaterPassKeepsItsSide) {

@@ -3,10 +3,10 @@
 #include "app/DriverPin.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <cstdlib>
 
 namespace {
 
@@ -28,14 +28,14 @@ void require(bool ok, const char* what) {
 
 } // namespace
 
-GlContext::GlContext(int w, int h) : width(w), height(h) {
+GlContext::GlContext(int w, int h, bool visible) : width(w), height(h) {
     require(glfwInit(), "glfwInit failed: is DISPLAY set?");
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, visible ? GLFW_TRUE : GLFW_FALSE);
     window = glfwCreateWindow(width, height, "Morbane test", nullptr, nullptr);
     require(window != nullptr, "no OpenGL 4.0 core context");
     glfwMakeContextCurrent(window);

@@ -11,7 +11,7 @@ struct GlContext {
     int width = 0;
     int height = 0;
 
-    explicit GlContext(int width = 64, int height = 64);
+    explicit GlContext(int width = 64, int height = 64, bool visible = false);
     ~GlContext();
     GlContext(const GlContext&) = delete;
     GlContext& operator=(const GlContext&) = delete;
