@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "support/GameProcess.h"
 #include "support/PrivateDisplay.h"
@@ -41,17 +42,15 @@ TEST(Keys, EveryToggleConfirmsItselfOnceEvenWhenHeldAndWireframeAndStatusLinesSh
     // F7 and an unbound key neither print nor change any state the toggles below report.
     pressKey(game.window, "F7");
     pressKey(game.window, "q");
-    EXPECT_TRUE(press("F4", "TEXTURE NEAREST"));
-    EXPECT_TRUE(press("F4", "TEXTURE LINEAR"));
-    EXPECT_TRUE(press("F5", "MIPMAP OFF"));
-    EXPECT_TRUE(press("F5", "MIPMAP LINEAR"));
-    EXPECT_TRUE(press("F5", "MIPMAP NEAREST"));
-    EXPECT_TRUE(press("F6", "CURSOR DISABLED"));
-    EXPECT_TRUE(press("F6", "CURSOR ENABLED"));
-    holdKey(game.window, "F9", 1.2); // the key repeats, the toggle does not
+    const std::pair<const char*, const char*> toggles[] = {
+        {"F4", "TEXTURE NEAREST"}, {"F4", "TEXTURE LINEAR"},       {"F5", "MIPMAP OFF"},
+        {"F5", "MIPMAP LINEAR"},   {"F5", "MIPMAP NEAREST"},       {"F6", "CURSOR DISABLED"},
+        {"F6", "CURSOR ENABLED"},  {"Tab", "FREE CAMERA ENABLED"}, {"Tab", "FREE CAMERA DISABLED"}};
+    for (const auto& [key, line] : toggles) {
+        EXPECT_TRUE(press(key, line)) << line;
+    }
+    pressKey(game.window, "F9", 1.2); // the key repeats, the toggle does not
     EXPECT_TRUE(game.waitFor("TRANSPARENCY DISACTIVATED", 15.0, true));
-    EXPECT_TRUE(press("Tab", "FREE CAMERA ENABLED"));
-    EXPECT_TRUE(press("Tab", "FREE CAMERA DISABLED"));
     const std::string& output = game.output;
     // Nothing slipped in between the confirmations.
     EXPECT_NE(output.find(help + "\nTEXTURE NEAREST\n"), std::string::npos);

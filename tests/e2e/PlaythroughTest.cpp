@@ -92,9 +92,8 @@ struct PlayedGame {
                 return true;
             }
             const glm::vec2 toward = headingAlong(route, next, foot());
-            LookAngles look;
             // W walks along (sin yaw, -cos yaw) in x and z.
-            look.yaw = std::atan2(toward.x, -toward.y) / kDegToRad;
+            const LookAngles look{std::atan2(toward.x, -toward.y) / kDegToRad, 0.0f};
             player()->steer(look, glm::length(toward) > 0.05f ? MoveKey::Forward : MoveKey::None);
             frame();
         }
@@ -146,7 +145,6 @@ TEST(Playthrough, WalkIntoEveryDrugTakeTheMedicinesMixAtTheTableAndCureInThePond
         const size_t taken = state.medicineCount;
         played.pressEnter();
         played.frame();
-        EXPECT_TRUE(drug->collected);
         EXPECT_EQ(state.medicineCount, taken + 1);
         EXPECT_EQ(state.inventorySlots[taken]->texture, drug->texture);
         played.frame(); // the trigger leaves the world and the name the screen
@@ -176,15 +174,13 @@ TEST(Playthrough, WalkIntoEveryDrugTakeTheMedicinesMixAtTheTableAndCureInThePond
     played.frame(true);
     EXPECT_EQ(state.message, "YOU CURED YOURSELF!");
     EXPECT_TRUE(state.gameOver);
-    EXPECT_GT(state.life, 0.0f);
 
     // After the end the world stands still, but frames are still drawn.
     const glm::vec3 stoppedAt = played.foot();
     const float lifeLeft = state.life;
-    for (int i = 0; i < 120; ++i) {
-        played.frame();
+    for (int i = 0; i <= 120; ++i) {
+        played.frame(i == 120);
     }
-    played.frame(true);
     EXPECT_EQ(played.foot(), stoppedAt);
     EXPECT_EQ(state.life, lifeLeft);
     ALfloat ear[3];

@@ -21,11 +21,10 @@ Picture firstView(const std::vector<std::string>& arguments, const std::string& 
                   int width, int height) {
     Sandbox sandbox(true);
     GameProcess game(arguments, sandbox.path("work"));
-    Picture picture;
     // The lines appear as their steps finish, not at the end.
     if (!game.started()) {
         ADD_FAILURE() << game.output;
-        return picture;
+        return {};
     }
     EXPECT_EQ(game.output, startTranscript(windowLine));
     const WindowGeometry screen = windowGeometry("-root");
@@ -39,7 +38,7 @@ Picture firstView(const std::vector<std::string>& arguments, const std::string& 
         game.readFor(0.25);
     }
     game.readFor(1.0);
-    picture = captureWindow(game.window);
+    const Picture picture = captureWindow(game.window);
     EXPECT_EQ(game.quit(), 0);
     EXPECT_EQ(game.output, startTranscript(windowLine) + shutdownTranscript());
     return picture;

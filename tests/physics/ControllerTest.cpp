@@ -80,7 +80,6 @@ struct TriggerWorld : TestWorld {
     Log log;
     std::deque<Recorder> recorders; // never move: the triggers point at their names
 
-    using TestWorld::TestWorld;
     btCollisionObject* addSphere(const std::string& name, const glm::vec3& centre) {
         Recorder& recorder = recorders.emplace_back(name, &log);
         physX.triggers[name] = &recorder;

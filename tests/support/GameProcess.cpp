@@ -101,11 +101,10 @@ GameProcess::~GameProcess() {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    if (outputFd >= 0) {
-        close(outputFd);
-    }
-    if (terminalFd >= 0) {
-        close(terminalFd);
+    for (const int fd : {outputFd, terminalFd}) {
+        if (fd >= 0) {
+            close(fd);
+        }
     }
 }
 
@@ -167,7 +166,8 @@ bool GameProcess::waitForExit(double timeoutSeconds) {
 
 bool GameProcess::started() {
     if (waitFor(okLine("PHYSXFACTORY"), 90.0)) { // llvmpipe under the sanitizers starts slowly
-        window = findWindow("Morbane", 10.0);
+        runCommand("timeout 10 xdotool search --sync --name '^Morbane$' 2>/dev/null", &window);
+        window = window.substr(0, window.find('\n'));
     }
     return !window.empty();
 }
@@ -197,33 +197,20 @@ int runCommand(const std::string& command, std::string* output) {
     if (pipe == nullptr) {
         return -1;
     }
-    std::string text;
+    std::string discarded;
+    std::string& text = output != nullptr ? *output : discarded;
+    text.clear();
     char buffer[1024];
     for (size_t got = 0; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         text.append(buffer, got);
     }
     const int status = pclose(pipe);
-    if (output != nullptr) {
-        *output = text;
-    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string findWindow(const std::string& title, double timeoutSeconds) {
-    std::string ids;
-    runCommand("timeout " + std::to_string(timeoutSeconds) + " xdotool search --sync --name '^" +
-                   title + "$' 2>/dev/null",
-               &ids);
-    return ids.substr(0, ids.find('\n'));
-}
-
-void pressKey(const std::string& windowId, const std::string& keysym) {
-    runCommand("xdotool windowfocus --sync " + windowId + " 2>/dev/null; xdotool key " + keysym);
-}
-
-void holdKey(const std::string& windowId, const std::string& keysym, double seconds) {
+void pressKey(const std::string& windowId, const std::string& keysym, double holdSeconds) {
     runCommand("xdotool windowfocus --sync " + windowId + " 2>/dev/null; xdotool keydown " +
-               keysym + "; sleep " + std::to_string(seconds) + "; xdotool keyup " + keysym);
+               keysym + "; sleep " + std::to_string(holdSeconds) + "; xdotool keyup " + keysym);
 }
 
 WindowGeometry windowGeometry(const std::string& windowId) {

@@ -52,18 +52,12 @@ std::string shutdownTranscript();
 
 // Runs a shell command; returns its exit status and fills output with its standard output.
 int runCommand(const std::string& command, std::string* output = nullptr);
-// The X window id of the window with this title, or empty if none appeared in time.
-std::string findWindow(const std::string& title, double timeoutSeconds);
-// Presses and releases one key (an X keysym name such as "Escape" or "F1") with XTEST.
-void pressKey(const std::string& windowId, const std::string& keysym);
-// Holds one key down for the given time, then releases it.
-void holdKey(const std::string& windowId, const std::string& keysym, double seconds);
+// Presses one key (an X keysym name such as "Escape" or "F1") with XTEST, holding it down for
+// the given time before releasing it.
+void pressKey(const std::string& windowId, const std::string& keysym, double holdSeconds = 0.0);
 
 struct WindowGeometry {
-    int x = -1;
-    int y = -1;
-    int width = -1;
-    int height = -1;
+    int x = -1, y = -1, width = -1, height = -1;
 };
 // "-root" names the whole screen.
 WindowGeometry windowGeometry(const std::string& windowId);

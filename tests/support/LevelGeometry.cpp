@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <queue>
 
 #include <assimp/Importer.hpp>
@@ -17,15 +18,10 @@
 
 namespace {
 
-const float kInfinity = std::numeric_limits<float>::infinity();
 const float kWalkable = std::cos(glm::radians(45.0f));
 
 btVector3 bt(const glm::vec3& v) {
     return btVector3(v.x, v.y, v.z);
-}
-
-glm::vec3 toGlm(const btVector3& v) {
-    return glm::vec3(v.x(), v.y(), v.z());
 }
 
 glm::mat4 toGlm(const aiMatrix4x4& m) {
@@ -36,10 +32,14 @@ struct AllHits : btCollisionWorld::RayResultCallback {
     glm::vec3 from, to;
     std::vector<Hit> hits;
 
+    AllHits(const glm::vec3& a, const glm::vec3& b) : from(a), to(b) {
+        m_flags = btTriangleRaycastCallback::kF_KeepUnflippedNormal;
+    }
     btScalar addSingleResult(btCollisionWorld::LocalRayResult& result, bool) override {
-        int object = result.m_collisionObject->getUserIndex();
-        float f = result.m_hitFraction;
-        hits.push_back({from + (to - from) * f, toGlm(result.m_hitNormalLocal), f, object});
+        const btVector3& n = result.m_hitNormalLocal;
+        const float f = result.m_hitFraction;
+        hits.push_back({from + (to - from) * f, glm::vec3(n.x(), n.y(), n.z()), f,
+                        result.m_collisionObject->getUserIndex()});
         return m_closestHitFraction;
     }
 };
@@ -95,19 +95,14 @@ ShippedModel readModel(const std::string& name) {
 
 void TriangleWorld::add(const std::vector<glm::vec3>& corners) {
     parts.push_back(corners);
-    auto* mesh = new CollisionMesh{corners, static_cast<uint32_t>(corners.size()), {}, 0};
-    for (uint32_t i = 0; i < mesh->vertexCount; ++i) {
-        mesh->indices.push_back(i);
-    }
-    mesh->triangleCount = mesh->vertexCount / 3;
+    const auto count = static_cast<uint32_t>(corners.size());
+    auto* mesh = new CollisionMesh{corners, count, std::vector<uint32_t>(count), count / 3};
+    std::iota(mesh->indices.begin(), mesh->indices.end(), 0u);
     cookCollisionMesh(physX, mesh)->setUserIndex(static_cast<int>(physX.objects.size()) - 1);
 }
 
 std::vector<Hit> TriangleWorld::cast(const glm::vec3& from, const glm::vec3& to) const {
-    AllHits result;
-    result.from = from;
-    result.to = to;
-    result.m_flags = btTriangleRaycastCallback::kF_KeepUnflippedNormal;
+    AllHits result(from, to);
     physX.world->rayTest(bt(from), bt(to), result);
     std::sort(result.hits.begin(), result.hits.end(),
               [](const Hit& a, const Hit& b) { return a.fraction < b.fraction; });
@@ -163,7 +158,7 @@ std::vector<int> WalkMap::walksFrom(int start) const {
     if (start < 0 || !standable[static_cast<size_t>(start)]) {
         return previous;
     }
-    std::vector<float> distance(heights.size(), kInfinity);
+    std::vector<float> distance(heights.size(), std::numeric_limits<float>::infinity());
     using Entry = std::pair<float, int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
     distance[static_cast<size_t>(start)] = 0.0f;

@@ -27,11 +27,7 @@ Sandbox::Sandbox(bool shipped) {
     }
     root = pattern;
     fs::create_directories(root + "/work");
-    if (shipped) {
-        linkShipped("Resources");
-    } else {
-        fs::create_directories(root + "/Resources");
-    }
+    shipped ? linkShipped("Resources") : void(fs::create_directories(root + "/Resources"));
     previousDirectory = fs::current_path().string();
     fs::current_path(root + "/work");
 }
@@ -46,25 +42,19 @@ std::string Sandbox::path(const std::string& relative) const {
     return root + "/" + relative;
 }
 
-namespace {
-
-// The path below the sandbox, its folders made.
-fs::path prepared(const Sandbox& sandbox, const std::string& relative) {
-    const fs::path target = sandbox.path(relative);
-    fs::create_directories(target.parent_path());
-    return target;
+std::string Sandbox::prepared(const std::string& relative) const {
+    fs::create_directories(fs::path(path(relative)).parent_path());
+    return path(relative);
 }
 
-} // namespace
-
 void Sandbox::write(const std::string& relative, const std::string& content) const {
-    std::ofstream(prepared(*this, relative), std::ios::binary | std::ios::trunc) << content;
+    std::ofstream(prepared(relative), std::ios::binary | std::ios::trunc) << content;
 }
 
 void Sandbox::linkShipped(const std::string& relative) const {
-    fs::create_symlink(shippedPath(relative), prepared(*this, relative));
+    fs::create_symlink(shippedPath(relative), prepared(relative));
 }
 
 void Sandbox::copyShipped(const std::string& relative) const {
-    fs::copy(shippedPath(relative), prepared(*this, relative), fs::copy_options::recursive);
+    fs::copy(shippedPath(relative), prepared(relative), fs::copy_options::recursive);
 }

@@ -14,6 +14,8 @@ struct Sandbox {
     Sandbox& operator=(const Sandbox&) = delete;
 
     std::string path(const std::string& relative) const;
+    // The same, with its folders made.
+    std::string prepared(const std::string& relative) const;
     // Writes a file below the root, creating its folders.
     void write(const std::string& relative, const std::string& content) const;
     // Links a file or folder of the repository (same relative path) into the sandbox.
