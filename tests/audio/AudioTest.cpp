@@ -225,8 +225,7 @@ TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
     ScreenQuad slots[3];
     Drug sedative, medicine;
     medicine.isMedicine = true;
-    DrugSet drugs;
-    drugs.drugs = {&sedative, &medicine};
+    DrugSet drugs{{}, {&sedative, &medicine}, nullptr};
     Laboratory table;
     Scene scene;
     scene.drugs = &drugs;
