@@ -43,8 +43,7 @@ TEST_F(FreeCameraTest, OneMoveKeyActsPerFrameAtTenUnitsPerSecondAlongTheLook) {
             << "W " << c.w << " S " << c.s << " A " << c.a << " D " << c.d;
     }
     // Looking straight down, W moves straight down; turned right and level, along +x.
-    freeCamera->steer(LookAngles{37.0f, 90.0f}, MoveKey::Forward, 0.25f);
-    freeCamera->steer(LookAngles{37.0f, 90.0f}, MoveKey::Forward, 0.25f);
+    freeCamera->steer(LookAngles{37.0f, 90.0f}, MoveKey::Forward, 0.5f);
     EXPECT_TRUE(viewsAlong(*freeCamera, glm::vec3(4, -1, 3), LookAngles{37.0f, 90.0f}));
     freeCamera->steer(LookAngles{90.0f, 0.0f}, MoveKey::Forward, 0.5f);
     EXPECT_TRUE(viewsAlong(*freeCamera, glm::vec3(9, -1, 3), LookAngles{90.0f, 0.0f}));

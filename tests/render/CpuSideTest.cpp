@@ -36,10 +36,6 @@ Camera cameraAt(const glm::vec3& eye, const glm::vec3& direction) {
 // At the origin looking down -z: at distance 10 the view reaches about 5.6 up and 7.4 aside.
 const Camera kCamera = cameraAt(glm::vec3(0), glm::vec3(0, 0, -1));
 
-bool looksAlong(const Camera& camera, const glm::vec3& eye, const glm::vec3& direction) {
-    return glm::all(glm::equal(camera.view, cameraAt(eye, direction).view, 1e-4f));
-}
-
 // The folded weights and offsets for sigma 2, 3 and 6.
 const BlurWeights kSigma2 = {{0.19947115f, 0.29701802f, 0.09175429f}, {0, 1.4073334f, 3.294215f}};
 const BlurWeights kSigma3 = {{0.13298076f, 0.23227708f, 0.13532694f}, {0, 1.4584296f, 3.4039848f}};
@@ -96,12 +92,9 @@ TEST(MirrorCamera, MirrorsEyeAndPitchAboutTheWaterKeepingTheHeading) {
     // Heading north-east, 30 degrees down.
     Camera camera = cameraAt(glm::vec3(5, 20, -3), glm::vec3(1, -0.816497f, -1));
     mirrorCamera(camera, WATER_HEIGHT);
-    EXPECT_TRUE(looksAlong(camera, glm::vec3(5, 7.616658f, -3), glm::vec3(1, 0.816497f, -1)));
+    const Camera mirrored = cameraAt(glm::vec3(5, 7.616658f, -3), glm::vec3(1, 0.816497f, -1));
+    EXPECT_TRUE(glm::all(glm::equal(camera.view, mirrored.view, 1e-4f)));
     EXPECT_EQ(camera.position, glm::vec4(5, 20, -3, 1)) << "the water shader's eye stays";
-
-    Camera level = cameraAt(glm::vec3(-8, WATER_HEIGHT, 12), glm::vec3(-2, -1, 1));
-    mirrorCamera(level, WATER_HEIGHT);
-    EXPECT_TRUE(looksAlong(level, glm::vec3(-8, WATER_HEIGHT, 12), glm::vec3(-2, 1, 1)));
 }
 
 TEST(WaterScissor, CoversWhereThePondShowsTheWholeTargetFromInsideAndNothingWhenAway) {

@@ -177,16 +177,14 @@ TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
         EXPECT_THAT(gl.takeErrors(), IsEmpty());
         return sharpness(readPixels(width, height), width, height);
     };
-    const auto blurred = [&] {
-        return readTexture(post.blurTarget->colourTexture, post.blurWidth, post.blurHeight);
-    };
 
     // With the first weights (sigma 2): taps spread wider than a texel and read whole texels
     // skip texels, so stripes stay striped. Stripes lengthwise and crosswise, so each pass meets
     // stripes only it can smooth.
     for (const bool rows : {false, true}) {
         frame([rows](int x, int y) { return (rows ? y : x) / 2 % 2 == 0; }, 1.0f);
-        const Image pixels = blurred();
+        const Image pixels =
+            readTexture(post.blurTarget->colourTexture, post.blurWidth, post.blurHeight);
         int lowest = 255, highest = 0;
         for (int y = 8; y < post.blurHeight - 8; ++y) {
             for (int x = 8; x < post.blurWidth - 8; ++x) {
@@ -201,7 +199,7 @@ TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
     }
     // A white 2x2 dot, one blur texel.
     frame([](int x, int y) { return x / 2 == 320 && y / 2 == 180; }, 1.0f);
-    const Image dot = blurred();
+    const Image dot = readTexture(post.blurTarget->colourTexture, post.blurWidth, post.blurHeight);
     const auto red = [&](int dx, int dy) { return pixelAt(dot, 640, 320 + dx, 180 + dy).r; };
     EXPECT_LT(red(0, 0), 255) << "the dot is spread out";
     // Every texel out to two away weighs in, both ways, fading evenly; none is skipped.
@@ -307,18 +305,14 @@ TEST_F(ShippedLevel, TheFirstViewIsLitBlurredAtLowLifeUnlessInWireframeAndAwayOn
     // Without a light every term of the attenuation is 0; drawn into a float target, where a
     // 1/0 would leave NaN, every pixel must stay a number.
     RenderTarget target(kWidth, kHeight);
-    GLuint floats = 0;
-    glGenTextures(1, &floats);
-    glBindTexture(GL_TEXTURE_2D, floats);
+    glBindTexture(GL_TEXTURE_2D, target.colourTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, kWidth, kHeight, 0, GL_RGBA, GL_FLOAT, nullptr);
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, floats, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderer.drawPass(Light(), glm::vec4(0, 0, 0, 1));
     std::vector<float> colour(static_cast<size_t>(kWidth) * kHeight * 4);
     glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_FLOAT, colour.data());
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteTextures(1, &floats);
     EXPECT_TRUE(std::none_of(colour.begin(), colour.end(), [](float v) { return std::isnan(v); }));
 
     // Looking away from the level, at full life again: only the slots and the message are lit.
@@ -365,6 +359,7 @@ TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItItsWavesMoveAndEachWaterPassKe
     Camera mirrored = *renderer.activeCamera;
     mirrorCamera(mirrored, WATER_HEIGHT);
     const WaterTargets& targets = *renderer.waterTargets;
+    const glm::vec4 viewport(0, 0, 640, 480);
     const auto heights = [&](GlName framebuffer, const Camera& camera) {
         std::vector<float> depth(640 * 480), drawn;
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -376,9 +371,7 @@ TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItItsWavesMoveAndEachWaterPassKe
             for (int x = box.x; x < box.x + box.z; ++x) {
                 const glm::vec3 at(x + 0.5f, y + 0.5f, depth[y * 640 + x]);
                 if (at.z < 1.0f) {
-                    drawn.push_back(glm::unProject(at, camera.view, camera.projection,
-                                                   glm::vec4(0, 0, 640, 480))
-                                        .y);
+                    drawn.push_back(glm::unProject(at, camera.view, camera.projection, viewport).y);
                 }
             }
         }

@@ -8,7 +8,6 @@
 struct Capture {
     int rate = 0;
     std::vector<float> left, right;
-    double seconds() const { return rate > 0 ? double(left.size()) / rate : 0.0; }
 };
 
 // Points ALSOFT_CONF at a configuration in folder that sends the mix to wavPath as plain stereo

@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -47,7 +48,6 @@ GlContext::GlContext(int w, int h, bool visible) : width(w), height(h) {
     glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     glDebugMessageCallback(onDebugMessage, nullptr);
     glEnable(GL_DEPTH_TEST);
-    glViewport(0, 0, width, height);
 }
 
 GlContext::~GlContext() {
@@ -61,9 +61,7 @@ std::vector<std::string> GlContext::takeErrors() {
         std::snprintf(text, sizeof text, "glGetError 0x%04x", error);
         pendingErrors.emplace_back(text);
     }
-    std::vector<std::string> errors;
-    errors.swap(pendingErrors);
-    return errors;
+    return std::exchange(pendingErrors, {});
 }
 
 std::vector<unsigned char> readPixels(int width, int height) {

@@ -8,8 +8,7 @@ struct GLFWwindow;
 
 struct GlContext {
     GLFWwindow* window = nullptr;
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
 
     explicit GlContext(int width = 64, int height = 64, bool visible = false);
     ~GlContext();

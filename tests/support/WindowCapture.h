@@ -4,8 +4,7 @@
 #include <vector>
 
 struct Picture {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<unsigned char> rgb; // 3 bytes a pixel
 };
 
