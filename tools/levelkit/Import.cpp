@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -29,6 +30,8 @@ constexpr unsigned int kReadFlags = aiProcess_Triangulate | aiProcess_GenSmoothN
 // Each plain colour becomes a square of this many pixels in the model's texture, so that the
 // smaller mipmap levels still hold it.
 constexpr int kSwatchSize = 8;
+// Images packed side by side are scaled to squares of at most this size.
+constexpr int kLargestCell = 512;
 
 struct MeshAt {
     const aiMesh* mesh;
@@ -101,6 +104,9 @@ bool folderExists(const std::string& path) {
 // backslashes, in another case. The image is looked for beside the model, by name.
 std::string findImage(const std::string& modelFolder, std::string written) {
     std::replace(written.begin(), written.end(), '\\', '/');
+    while (written.rfind("./", 0) == 0) {
+        written.erase(0, 2);
+    }
     if (fileExists(modelFolder + written)) {
         return modelFolder + written;
     }
@@ -173,21 +179,42 @@ FIBITMAP* readEmbedded(const aiTexture& texture) {
     return pixels;
 }
 
-// One square per colour, side by side.
-FIBITMAP* paintSwatches(const std::vector<glm::vec3>& colours) {
-    const int width = kSwatchSize * static_cast<int>(colours.size());
-    FIBITMAP* pixels = FreeImage_Allocate(width, kSwatchSize, 32);
-    for (int y = 0; y < kSwatchSize; ++y) {
-        BYTE* row = FreeImage_GetScanLine(pixels, y);
-        for (int x = 0; x < width; ++x) {
-            const glm::vec3 c = glm::round(colours[static_cast<size_t>(x / kSwatchSize)] * 255.0f);
-            row[x * 4 + FI_RGBA_RED] = static_cast<BYTE>(c.r);
-            row[x * 4 + FI_RGBA_GREEN] = static_cast<BYTE>(c.g);
-            row[x * 4 + FI_RGBA_BLUE] = static_cast<BYTE>(c.b);
-            row[x * 4 + FI_RGBA_ALPHA] = 255;
-        }
+// One look's pixels at their own size: the image as it is, or a square of the colour.
+FIBITMAP* readLook(const aiScene& scene, const Look& look) {
+    if (look.image.empty()) {
+        FIBITMAP* pixels = FreeImage_Allocate(kSwatchSize, kSwatchSize, 32);
+        const glm::vec3 c = glm::round(look.colour * 255.0f);
+        RGBQUAD colour = {static_cast<BYTE>(c.b), static_cast<BYTE>(c.g), static_cast<BYTE>(c.r),
+                          255};
+        FreeImage_FillBackground(pixels, &colour);
+        return pixels;
     }
-    return pixels;
+    if (const aiTexture* embedded = scene.GetEmbeddedTexture(look.image.c_str())) {
+        return readEmbedded(*embedded);
+    }
+    return readImage(look.image);
+}
+
+// Several looks side by side in squares of one size, each image stretched to fill its own.
+FIBITMAP* paintAtlas(std::vector<FIBITMAP*>& looks, int& cellSize) {
+    cellSize = kSwatchSize;
+    for (FIBITMAP* look : looks) {
+        cellSize = std::max<int>(cellSize, std::min<int>(kLargestCell, static_cast<int>(std::max(
+                                                              FreeImage_GetWidth(look),
+                                                              FreeImage_GetHeight(look)))));
+    }
+    FIBITMAP* atlas =
+        FreeImage_Allocate(cellSize * static_cast<int>(looks.size()), cellSize, 32);
+    for (size_t k = 0; k < looks.size(); ++k) {
+        FIBITMAP* cell = FreeImage_Rescale(looks[k], cellSize, cellSize, FILTER_BILINEAR);
+        FreeImage_Paste(atlas, cell, static_cast<int>(k) * cellSize, 0, 256);
+        FreeImage_Unload(cell);
+    }
+    return atlas;
+}
+
+bool finite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 bool usable(const glm::vec3& v) {
@@ -197,8 +224,12 @@ bool usable(const glm::vec3& v) {
 
 // Every triangle of every mesh at its node's transformation; texture coordinates from the mesh
 // when the model is textured, else the centre of the mesh's colour square.
-void mergeMeshes(const std::vector<MeshAt>& meshes, const std::vector<int>& swatchOf,
-                 int swatches, MeshData& merged, Dropped& dropped) {
+void mergeMeshes(const std::vector<MeshAt>& meshes, const std::vector<int>& cellOf,
+                 const std::vector<Look>& cells, int cellSize, MeshData& merged,
+                 Dropped& dropped) {
+    const float count = static_cast<float>(cells.size());
+    // Half a texel in from each cell's edge, so that filtering does not reach the neighbour.
+    const float margin = 0.5f / static_cast<float>(cellSize);
     for (size_t m = 0; m < meshes.size(); ++m) {
         const aiMesh& mesh = *meshes[m].mesh;
         const glm::mat4& matrix = meshes[m].matrix;
@@ -215,15 +246,18 @@ void mergeMeshes(const std::vector<MeshAt>& meshes, const std::vector<int>& swat
                                                   mesh.mNormals[i].z);
             }
             merged.normals.push_back(usable(normal) ? glm::normalize(normal) : glm::vec3(0.0f));
-            if (swatchOf[m] >= 0) {
-                merged.uvs.emplace_back((static_cast<float>(swatchOf[m]) + 0.5f) /
-                                            static_cast<float>(swatches),
-                                        0.5f);
-            } else if (mesh.HasTextureCoords(0)) {
-                merged.uvs.emplace_back(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
-            } else {
-                merged.uvs.emplace_back(0.0f, 0.0f);
+            glm::vec2 uv(0.0f);
+            if (mesh.HasTextureCoords(0)) {
+                uv = glm::vec2(mesh.mTextureCoords[0][i].x, mesh.mTextureCoords[0][i].y);
             }
+            const float cell = static_cast<float>(cellOf[m]);
+            if (cells[cellOf[m]].image.empty()) {
+                uv = glm::vec2((cell + 0.5f) / count, 0.5f);
+            } else if (cells.size() > 1) {
+                uv = margin + glm::clamp(uv, 0.0f, 1.0f) * (1.0f - 2.0f * margin);
+                uv.x = (cell + uv.x) / count;
+            }
+            merged.uvs.push_back(uv);
         }
         for (unsigned int f = 0; f < mesh.mNumFaces; ++f) {
             const aiFace& face = mesh.mFaces[f];
@@ -231,8 +265,10 @@ void mergeMeshes(const std::vector<MeshAt>& meshes, const std::vector<int>& swat
                 ++dropped.pointsAndLines;
                 continue;
             }
-            if (face.mIndices[0] >= mesh.mNumVertices || face.mIndices[1] >= mesh.mNumVertices ||
-                face.mIndices[2] >= mesh.mNumVertices) {
+            // Faces that name a vertex the mesh lacks, or one at infinity, are not drawable.
+            if (!std::all_of(face.mIndices, face.mIndices + 3, [&](unsigned int k) {
+                    return k < mesh.mNumVertices && finite(merged.positions[first + k]);
+                })) {
                 continue;
             }
             merged.indices.push_back(first + face.mIndices[0]);
@@ -295,6 +331,11 @@ std::string nameFromPath(const std::string& path) {
     return stem;
 }
 
+// ", 2 cameras" or nothing.
+std::string counted(int count, const std::string& what) {
+    return count == 0 ? "" : ", " + std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
 int refuse(const std::string& reason) {
     std::fprintf(stderr, "levelkit import: %s\n", reason.c_str());
     return 1;
@@ -302,6 +343,23 @@ int refuse(const std::string& reason) {
 
 void warn(const std::string& text) {
     std::printf("  warning: %s\n", text.c_str());
+}
+
+const char kSignature[] = "Written by levelkit import from ";
+
+// A model that levelkit wrote before may be written again; anything else of that name is the
+// level's own and stays.
+std::string nameClash(const ImportOptions& options) {
+    const std::string model = options.resources + "/Meshes/" + options.name + ".dae";
+    const std::string image = options.resources + "/Textures/" + options.name + ".png";
+    std::ifstream in(model, std::ios::binary);
+    std::string head(256, '\0');
+    in.read(&head[0], static_cast<std::streamsize>(head.size()));
+    if (in.gcount() > 0 ? head.find(kSignature) == std::string::npos : fileExists(image)) {
+        return (in.gcount() > 0 ? model : image) +
+               " is there already and levelkit did not write it: choose another --name";
+    }
+    return {};
 }
 
 } // namespace
@@ -367,70 +425,99 @@ int runImport(const ImportOptions& options) {
                           ": give the level's Resources folder");
         }
     }
+    const std::string clash = nameClash(options);
+    if (!clash.empty()) {
+        return refuse(clash);
+    }
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(options.modelPath, kReadFlags);
-    if (scene == nullptr || scene->mRootNode == nullptr ||
-        (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
-        return refuse(options.modelPath + ": Assimp cannot read it" +
-                      (scene == nullptr ? std::string(": ") + importer.GetErrorString() : ""));
+    if (scene == nullptr) {
+        return refuse(options.modelPath + ": Assimp cannot read it: " + importer.GetErrorString());
+    }
+    if (scene->mRootNode == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
+        return refuse(options.modelPath + ": Assimp reads it as incomplete: it holds no mesh");
     }
     std::vector<MeshAt> meshes;
     Dropped dropped;
     dropped.cameras = static_cast<int>(scene->mNumCameras);
     dropped.lights = static_cast<int>(scene->mNumLights);
     collectMeshes(*scene, *scene->mRootNode, glm::mat4(1.0f), meshes, dropped);
+    if (meshes.empty()) {
+        return refuse(options.modelPath + ": no node of the file holds a mesh");
+    }
 
-    // One image for the whole model: every part either uses the same one or none at all.
     const size_t slash = options.modelPath.find_last_of('/');
     const std::string modelFolder =
         slash == std::string::npos ? "" : options.modelPath.substr(0, slash + 1);
     std::set<std::string> missing;
-    std::set<std::string> images;
-    std::vector<Look> looks;
+    // One image for the whole model: the one image every part uses as it is, or the images and
+    // colours of all parts packed side by side.
+    std::vector<Look> cells;
+    std::vector<int> cellOf;
     for (const MeshAt& at : meshes) {
-        looks.push_back(lookOf(*scene, *at.mesh, modelFolder, missing));
-        if (!looks.back().image.empty()) {
-            images.insert(looks.back().image);
+        const Look look = lookOf(*scene, *at.mesh, modelFolder, missing);
+        auto same = std::find_if(cells.begin(), cells.end(), [&look](const Look& other) {
+            return look.image.empty() ? other.image.empty() && other.colour == look.colour
+                                      : other.image == look.image;
+        });
+        cellOf.push_back(static_cast<int>(same - cells.begin()));
+        if (same == cells.end()) {
+            cells.push_back(look);
         }
     }
-    if (images.size() > 1) {
-        std::string list;
-        for (const std::string& image : images) {
-            list += (list.empty() ? "" : ", ") + image.substr(image.find_last_of('/') + 1);
-        }
-        return refuse(options.modelPath + ": its parts use " + std::to_string(images.size()) +
-                      " images (" + list +
-                      "), and the game draws a model with one: bake them into one image in "
-                      "the modeller, or export the parts as files of their own");
-    }
-    std::vector<int> swatchOf(meshes.size(), -1);
-    std::vector<glm::vec3> colours;
-    if (images.empty()) {
-        for (size_t m = 0; m < meshes.size(); ++m) {
-            auto found = std::find(colours.begin(), colours.end(), looks[m].colour);
-            swatchOf[m] = static_cast<int>(found - colours.begin());
-            if (found == colours.end()) {
-                colours.push_back(looks[m].colour);
-            }
-        }
-    } else {
-        for (size_t m = 0; m < meshes.size(); ++m) {
-            if (looks[m].image.empty()) {
-                return refuse(options.modelPath +
-                              ": some parts use the image " + *images.begin() +
-                              " and others a plain colour; the game draws a model with one "
-                              "image: paint the plain parts into the image in the modeller");
+    // An image that repeats across its part cannot share the texture with others.
+    for (size_t m = 0; m < meshes.size() && cells.size() > 1; ++m) {
+        const aiMesh& mesh = *meshes[m].mesh;
+        const std::string& image = cells[static_cast<size_t>(cellOf[m])].image;
+        for (unsigned int i = 0; !image.empty() && mesh.HasTextureCoords(0) && i < mesh.mNumVertices;
+             ++i) {
+            const aiVector3D& uv = mesh.mTextureCoords[0][i];
+            if (uv.x < -0.01f || uv.x > 1.01f || uv.y < -0.01f || uv.y > 1.01f) {
+                return refuse(options.modelPath + ": the image " + image +
+                              " repeats across its part, so it cannot be packed with the "
+                              "model's other images and colours into one: bake them into one "
+                              "image in the modeller");
             }
         }
     }
-
     ModelFile file;
     file.name = options.name + ".dae";
     file.texture = options.name + ".png";
     file.up = UpAxis::Y;
-    mergeMeshes(meshes, swatchOf, static_cast<int>(colours.size()), file.mesh, dropped);
+    std::vector<FIBITMAP*> looks;
+    for (const Look& cell : cells) {
+        looks.push_back(readLook(*scene, cell));
+    }
+    const auto unreadable = std::find(looks.begin(), looks.end(), nullptr);
+    FIBITMAP* pixels = nullptr;
+    int cellSize = kSwatchSize;
+    if (unreadable == looks.end()) {
+        pixels = looks.size() == 1 ? FreeImage_Clone(looks[0]) : paintAtlas(looks, cellSize);
+    }
+    for (FIBITMAP* look : looks) {
+        FreeImage_Unload(look);
+    }
+    if (pixels == nullptr) {
+        return refuse(options.modelPath + ": FreeImage cannot read its image " +
+                      cells[static_cast<size_t>(unreadable - looks.begin())].image);
+    }
+    size_t imageCount = 0;
+    for (const Look& cell : cells) {
+        imageCount += cell.image.empty() ? 0 : 1;
+    }
+    std::string imageNote = counted(static_cast<int>(imageCount), "image") +
+                            counted(static_cast<int>(cells.size() - imageCount), "plain colour");
+    imageNote = cells.size() == 1 && imageCount == 1 ? cells[0].image : imageNote.substr(2);
+    mergeMeshes(meshes, cellOf, cells, cellSize, file.mesh, dropped);
     if (file.mesh.indices.empty()) {
+        FreeImage_Unload(pixels);
         return refuse(options.modelPath + ": it has no triangle, only points or lines or nothing");
+    }
+    // Vertices that no face uses any more must not stretch the model's size.
+    for (glm::vec3& position : file.mesh.positions) {
+        if (!finite(position)) {
+            position = file.mesh.positions[file.mesh.indices[0]];
+        }
     }
     // Normals the file lacks, or gives as zero (as many STL files do), are made as the game
     // makes them.
@@ -469,22 +556,6 @@ int runImport(const ImportOptions& options) {
             fit);
     }
 
-    FIBITMAP* pixels = nullptr;
-    std::string imageNote;
-    if (images.empty()) {
-        pixels = paintSwatches(colours);
-        imageNote = std::to_string(colours.size()) + " plain colour" +
-                    (colours.size() == 1 ? "" : "s");
-    } else if (const aiTexture* embedded = scene->GetEmbeddedTexture(images.begin()->c_str())) {
-        pixels = readEmbedded(*embedded);
-        imageNote = "the image embedded in the file";
-    } else {
-        pixels = readImage(*images.begin());
-        imageNote = *images.begin();
-    }
-    if (pixels == nullptr) {
-        return refuse(options.modelPath + ": FreeImage cannot read its image " + imageNote);
-    }
     const std::string meshesFolder = options.resources + "/Meshes/";
     const std::string texturesFolder = options.resources + "/Textures/";
     const bool saved = FreeImage_Save(FIF_PNG, pixels, (texturesFolder + file.texture).c_str());
@@ -495,7 +566,7 @@ int runImport(const ImportOptions& options) {
     std::string text = colladaText(file);
     const std::string generated = "Generated by tools/levelgen: edit the generator, not this file.";
     text.replace(text.find(generated), generated.size(),
-                 "Written by levelkit import from " +
+                 kSignature +
                      options.modelPath.substr(options.modelPath.find_last_of('/') + 1) + ".");
     writeTextFile(meshesFolder + file.name, text);
 
@@ -503,9 +574,12 @@ int runImport(const ImportOptions& options) {
                 options.modelPath.c_str(), meshesFolder.c_str(), file.name.c_str(),
                 file.mesh.indices.size() / 3, meshes.size(), meshes.size() == 1 ? "" : "es",
                 file.texture.c_str(), imageNote.c_str());
-    if (dropped.cameras + dropped.lights + dropped.emptyNodes + dropped.pointsAndLines > 0) {
-        std::printf("  left out: %d cameras, %d lights, %d empty nodes, %d points and lines\n",
-                    dropped.cameras, dropped.lights, dropped.emptyNodes, dropped.pointsAndLines);
+    const std::string leftOut = counted(dropped.cameras, "camera") +
+                                counted(dropped.lights, "light") +
+                                counted(dropped.emptyNodes, "empty node") +
+                                counted(dropped.pointsAndLines, "point or line");
+    if (!leftOut.empty()) {
+        std::printf("  left out:%s\n", leftOut.substr(1).c_str());
     }
     for (const std::string& path : missing) {
         warn("the image " + path + " is not beside the model; its parts are drawn in their colour");
