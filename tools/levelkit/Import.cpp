@@ -19,7 +19,9 @@
 
 #include "assets/MeshLoader.h"
 #include "assets/Textures.h"
+#include "physics/CollisionMesh.h"
 #include "tools/levelgen/ModelFile.h"
+#include "tools/levelkit/Collision.h"
 #include "tools/levelkit/Report.h"
 
 namespace {
@@ -362,6 +364,32 @@ std::string nameClash(const ImportOptions& options) {
     return {};
 }
 
+// Heights for the placements that stand on the ground: the highest surface of the level's
+// collision mesh at their x and z. The reason it cannot be done, or empty.
+std::string placeOnGround(const std::string& resources, std::vector<Placement>& placements) {
+    if (std::none_of(placements.begin(), placements.end(),
+                     [](const Placement& p) { return p.onGround; })) {
+        return {};
+    }
+    std::string reason;
+    CollisionMesh* collision = readCollisionMesh(resources + "/Meshes/collision.obj", reason);
+    if (collision == nullptr) {
+        return "--at X ground Z stands on " + resources +
+               "/Meshes/collision.obj, which cannot be read (" + reason +
+               "): run levelkit collision first";
+    }
+    for (Placement& placement : placements) {
+        if (placement.onGround &&
+            !groundBelow(*collision, glm::vec3(placement.at.x, 1.0e6f, placement.at.z),
+                         placement.at.y)) {
+            reason = "no ground in collision.obj at x " + number(placement.at.x) + ", z " +
+                     number(placement.at.z);
+        }
+    }
+    releaseCollisionMesh(collision);
+    return reason;
+}
+
 } // namespace
 
 std::string parseImportArguments(const std::vector<std::string>& arguments,
@@ -382,8 +410,11 @@ std::string parseImportArguments(const std::vector<std::string>& arguments,
         } else if (word == "--at" && left >= 3) {
             Placement placement;
             for (int axis = 0; axis < 3; ++axis) {
-                if (!parseFloat(arguments[++i], placement.at[axis])) {
-                    return "--at takes three numbers, not " + arguments[i];
+                if (axis == 1 && arguments[i + 1] == "ground") {
+                    placement.onGround = true;
+                    ++i;
+                } else if (!parseFloat(arguments[++i], placement.at[axis])) {
+                    return "--at takes X, Y (a number or ground) and Z, not " + arguments[i];
                 }
             }
             options.placements.push_back(placement);
@@ -424,6 +455,11 @@ int runImport(const ImportOptions& options) {
             return refuse(options.resources + " has no folder " + (folder + 1) +
                           ": give the level's Resources folder");
         }
+    }
+    std::vector<Placement> placements = options.placements;
+    const std::string unplaced = placeOnGround(options.resources, placements);
+    if (!unplaced.empty()) {
+        return refuse(unplaced);
     }
     const std::string clash = nameClash(options);
     if (!clash.empty()) {
@@ -511,7 +547,7 @@ int runImport(const ImportOptions& options) {
     mergeMeshes(meshes, cellOf, cells, cellSize, file.mesh, dropped);
     if (file.mesh.indices.empty()) {
         FreeImage_Unload(pixels);
-        return refuse(options.modelPath + ": it has no triangle, only points or lines or nothing");
+        return refuse(options.modelPath + ": it has no triangle to draw, only points or lines or faces at infinity");
     }
     // Vertices that no face uses any more must not stretch the model's size.
     for (glm::vec3& position : file.mesh.positions) {
@@ -549,7 +585,7 @@ int runImport(const ImportOptions& options) {
                                      glm::translate(glm::mat4(1.0f), -centre));
         fit = glm::translate(glm::mat4(1.0f), centre) * glm::scale(glm::mat4(1.0f), half);
     }
-    for (const Placement& placement : options.placements) {
+    for (const Placement& placement : placements) {
         file.placements.push_back(
             glm::rotate(glm::translate(glm::mat4(1.0f), placement.at),
                         glm::radians(placement.turn), glm::vec3(0, 1, 0)) *
@@ -589,7 +625,7 @@ int runImport(const ImportOptions& options) {
         warn(sizeWarning(box));
     }
     for (size_t i = 0; i < file.placements.size(); ++i) {
-        const Placement& placement = options.placements[i];
+        const Placement& placement = placements[i];
         std::printf("  placement %zu at (%s, %s, %s) turned %s: %s\n", i + 1,
                     number(placement.at.x).c_str(), number(placement.at.y).c_str(),
                     number(placement.at.z).c_str(), number(placement.turn).c_str(),

@@ -9,6 +9,7 @@
 struct Placement {
     glm::vec3 at = glm::vec3(0.0f);
     float turn = 0.0f; // degrees about the vertical, counter-clockwise seen from above
+    bool onGround = false; // at.y is taken from the level's collision mesh below (x, z)
 };
 
 struct ImportOptions {
