@@ -89,6 +89,8 @@ struct LevelKit : testing::Test {
         sandbox.write("Resources/Meshes/Meshes", "ground.dae\n");
         sandbox.write("Resources/Textures/Textures", "rock.png\n");
         sandbox.linkShipped("Resources/Textures/rock.png");
+        sandbox.linkShipped("Resources/Shaders");
+        sandbox.linkShipped("Resources/Fonts");
         meshLoader().folder = level + "/Meshes/";
     }
     void write(const std::string& name, const std::string& text) const {

@@ -1,6 +1,7 @@
 #include "tools/levelkit/Check.h"
 
 #include <cstdio>
+#include <fstream>
 #include <set>
 
 #include <FreeImage.h>
@@ -156,6 +157,25 @@ void checkTextures(LevelReport& report, const std::string& folder, std::set<std:
     }
 }
 
+// The shader programs the renderer builds; a missing source stops the game.
+void checkShadersAndFont(LevelReport& report, const std::string& resources) {
+    ++report.files;
+    std::string missing;
+    for (const char* program : {"Color", "DoF", "Gauss", "Text", "Texture", "Water"}) {
+        for (const char* stage : {".vert", ".frag"}) {
+            if (!std::ifstream(resources + "Shaders/" + program + stage)) {
+                missing += std::string(missing.empty() ? "" : ", ") + program + stage;
+            }
+        }
+    }
+    if (!missing.empty()) {
+        printRefusal(report, "Shaders", "missing " + missing);
+    }
+    if (!std::ifstream(resources + "Fonts/arial.ttf")) {
+        printWarning(report, "no Fonts/arial.ttf: the game shows no on-screen text");
+    }
+}
+
 float overlapShare(const Box& a, const Box& b) {
     const glm::vec2 low = glm::max(glm::vec2(a.min.x, a.min.z), glm::vec2(b.min.x, b.min.z));
     const glm::vec2 high = glm::min(glm::vec2(a.max.x, a.max.z), glm::vec2(b.max.x, b.max.z));
@@ -224,6 +244,7 @@ int runCheck(const std::string& resourcesFolder) {
     loader.folder = resources + "Meshes/";
     LevelReport report;
 
+    checkShadersAndFont(report, resources);
     std::set<std::string> textures;
     checkTextures(report, resources + "Textures/", textures);
     std::vector<std::string> models;
