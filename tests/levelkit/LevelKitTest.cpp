@@ -129,21 +129,45 @@ TEST_F(LevelKit, ImportBringsForeignFilesIntoTheGamesConventionWhereTheyAreWante
     const Case cases[] = {
         // A 3DS rock stands where it is put, not 24 units below: the reader's turn to y-up and
         // every node's transformation are baked in, the origin is the base's centre.
-        {kModels + "3DS/fels.3ds --name rock3 --at 10 2 -5 --at 0 0 0 --turn 90", 256 * 3, 2,
-         {-1.6f, 0.0f, -6.6f}, {11.75f, 6.68f, 1.75f}, "768 triangles from 1 mesh"},
+        {kModels + "3DS/fels.3ds --name rock3 --at 10 2 -5 --at 0 0 0 --turn 90",
+         256 * 3,
+         2,
+         {-1.6f, 0.0f, -6.6f},
+         {11.75f, 6.68f, 1.75f},
+         "768 triangles from 1 mesh"},
         // The duck's camera and light are dropped: one placement, not three.
-        {kModels + "Collada/duck.dae --at 0 0 0", 4212, 1, {-0.83f, 0, -0.58f}, {0.83f, 1.54f, 0.58f},
+        {kModels + "Collada/duck.dae --at 0 0 0",
+         4212,
+         1,
+         {-0.83f, 0, -0.58f},
+         {0.83f, 1.54f, 0.58f},
          "left out: 1 camera, 1 light, 2 empty nodes"},
         // Every part of an engine, not its first part once per child of the root in one spot.
         {kModels + "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb --name engine --scale "
                    "0.01",
-         121496, 1, {-3.72f, 0, -1.34f}, {3.72f, 2.73f, 1.34f}, "from 115 meshes"},
-        {sandbox.path("models/parts.obj"), 3, 1, {-50.5f, 0, -50}, {50.5f, 1, 50},
+         121496,
+         1,
+         {-3.72f, 0, -1.34f},
+         {3.72f, 2.73f, 1.34f},
+         "from 115 meshes"},
+        {sandbox.path("models/parts.obj"),
+         3,
+         1,
+         {-50.5f, 0, -50},
+         {50.5f, 1, 50},
          "3 plain colours"},
         {sandbox.path("models/quad.obj"), 2, 1, {-0.5f, 0, 0}, {0.5f, 1, 0}, "pic.dds"},
-        {sandbox.path("models/nested.dae --keep-origin --at 1 0 0"), 1, 1, {6, 0, 3}, {7, 0, 4},
+        {sandbox.path("models/nested.dae --keep-origin --at 1 0 0"),
+         1,
+         1,
+         {6, 0, 3},
+         {7, 0, 4},
          "1 mesh"},
-        {sandbox.path("models/huge.obj --at 0 ground 0"), 1, 1, {-500, 1, -500}, {500, 1, 500},
+        {sandbox.path("models/huge.obj --at 0 ground 0"),
+         1,
+         1,
+         {-500, 1, -500},
+         {500, 1, 500},
          "warning: it is 1000 units across, larger than the whole level: try --scale 0.01"},
     };
     // A flat ground at y = 1 for the last placement to stand on.
@@ -222,8 +246,10 @@ TEST_F(LevelKit, CheckReportsWhatTheGameWouldStopOnAndWhatItWouldSilentlyGetWron
                   "property float z\nelement face 1\nproperty list uchar int vertex_indices\n"
                   "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n");
     sandbox.write(meshes + "huge.obj", triangleObj(5000.0f));
-    std::filesystem::create_symlink(kModels + "Collada/duck.dae", sandbox.path(meshes + "duck.dae"));
-    std::filesystem::create_symlink(kModels + "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb",
+    std::filesystem::create_symlink(kModels + "Collada/duck.dae",
+                                    sandbox.path(meshes + "duck.dae"));
+    std::filesystem::create_symlink(kModels +
+                                        "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb",
                                     sandbox.path(meshes + "engine.glb"));
     for (const char* name : {"test.dae", "npcHead.dae", "rotfaces.dae", "waterplane.obj"}) {
         sandbox.linkShipped(meshes + name);
@@ -231,8 +257,8 @@ TEST_F(LevelKit, CheckReportsWhatTheGameWouldStopOnAndWhatItWouldSilentlyGetWron
     // The ground is a square at y = -1 far east; one drug floats 10 above it, the table's box
     // starts 3 above it.
     ModelFile drugs{"", "drug.png", UpAxis::Y, MeshData(), {}};
-    addFlatTriangle(drugs.mesh, glm::vec3(0), glm::vec3(1, 0, 0), glm::vec3(0, 1, 0),
-                    glm::vec2(0), glm::vec2(0), glm::vec2(0));
+    addFlatTriangle(drugs.mesh, glm::vec3(0), glm::vec3(1, 0, 0), glm::vec3(0, 1, 0), glm::vec2(0),
+                    glm::vec2(0), glm::vec2(0));
     for (const glm::vec3& at : {glm::vec3(105, 0, 0), glm::vec3(105, 0, 1), glm::vec3(105, 9, 2)}) {
         drugs.placements.push_back(glm::translate(glm::mat4(1.0f), at));
     }
@@ -293,8 +319,8 @@ TEST(LevelDocument, TheWalkThroughRunsAsWrittenAndTheGamePlaysItsLevel) {
     const size_t at = renewed.find(play);
     ASSERT_NE(at, std::string::npos);
     std::vector<std::string> arguments;
-    std::istringstream words(renewed.substr(at + play.size(), renewed.find('\n', at) - at -
-                                                                  play.size()));
+    std::istringstream words(
+        renewed.substr(at + play.size(), renewed.find('\n', at) - at - play.size()));
     for (std::string word; words >> word;) {
         arguments.push_back(word);
     }

@@ -26,8 +26,8 @@ inline std::string topRedImage(TopDown kind) {
         }
         file.append(44, '\0');
         const uint32_t compressed[] = {32u, 4u, 0x31545844u, 0u, 0u, 0u, 0u, 0u, 0x1000u};
-        const uint32_t plain[] = {32u, 0x41u, 0u, 32u, 0xff0000u, 0xff00u, 0xffu, 0xff000000u,
-                                  0x1000u};
+        const uint32_t plain[] = {32u,     0x41u, 0u,          32u,    0xff0000u,
+                                  0xff00u, 0xffu, 0xff000000u, 0x1000u};
         for (uint32_t word : dxt1 ? compressed : plain) {
             appendLittleEndian(file, word);
         }

@@ -81,8 +81,8 @@ void checkConvention(LevelReport& report, const std::string& path) {
 
 // One line per model, its place in the world and what it breaks; false when the game would
 // stop on it.
-bool checkModel(LevelReport& report, const std::string& name,
-                const std::set<std::string>& textures, bool listed) {
+bool checkModel(LevelReport& report, const std::string& name, const std::set<std::string>& textures,
+                bool listed) {
     ++report.files;
     const std::string reason = tryImportModel(name);
     if (!reason.empty()) {
@@ -135,8 +135,9 @@ void checkTextures(LevelReport& report, const std::string& folder, std::set<std:
         return;
     }
     if (list.empty()) {
-        printRefusal(report, "Textures", "the texture list names no image (the game stops with "
-                                         "ERROR)");
+        printRefusal(report, "Textures",
+                     "the texture list names no image (the game stops with "
+                     "ERROR)");
     }
     for (const std::string& name : list) {
         if (!names.insert(name).second) {

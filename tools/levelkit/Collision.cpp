@@ -77,7 +77,8 @@ bool groundBelow(const CollisionMesh& mesh, const glm::vec3& point, float& heigh
             continue;
         }
         const float y = a.y + u * (b.y - a.y) + v * (c.y - a.y);
-        if (y <= point.y && (!found || y > height)) {
+        // A hair above counts: a model stood on the ground there sits exactly on it.
+        if (y <= point.y + 1e-3f && (!found || y > height)) {
             height = y;
             found = true;
         }

@@ -201,12 +201,12 @@ FIBITMAP* readLook(const aiScene& scene, const Look& look) {
 FIBITMAP* paintAtlas(std::vector<FIBITMAP*>& looks, int& cellSize) {
     cellSize = kSwatchSize;
     for (FIBITMAP* look : looks) {
-        cellSize = std::max<int>(cellSize, std::min<int>(kLargestCell, static_cast<int>(std::max(
-                                                              FreeImage_GetWidth(look),
-                                                              FreeImage_GetHeight(look)))));
+        cellSize = std::max<int>(
+            cellSize,
+            std::min<int>(kLargestCell, static_cast<int>(std::max(FreeImage_GetWidth(look),
+                                                                  FreeImage_GetHeight(look)))));
     }
-    FIBITMAP* atlas =
-        FreeImage_Allocate(cellSize * static_cast<int>(looks.size()), cellSize, 32);
+    FIBITMAP* atlas = FreeImage_Allocate(cellSize * static_cast<int>(looks.size()), cellSize, 32);
     for (size_t k = 0; k < looks.size(); ++k) {
         FIBITMAP* cell = FreeImage_Rescale(looks[k], cellSize, cellSize, FILTER_BILINEAR);
         FreeImage_Paste(atlas, cell, static_cast<int>(k) * cellSize, 0, 256);
@@ -227,8 +227,7 @@ bool usable(const glm::vec3& v) {
 // Every triangle of every mesh at its node's transformation; texture coordinates from the mesh
 // when the model is textured, else the centre of the mesh's colour square.
 void mergeMeshes(const std::vector<MeshAt>& meshes, const std::vector<int>& cellOf,
-                 const std::vector<Look>& cells, int cellSize, MeshData& merged,
-                 Dropped& dropped) {
+                 const std::vector<Look>& cells, int cellSize, MeshData& merged, Dropped& dropped) {
     const float count = static_cast<float>(cells.size());
     // Half a texel in from each cell's edge, so that filtering does not reach the neighbour.
     const float margin = 0.5f / static_cast<float>(cellSize);
@@ -244,8 +243,8 @@ void mergeMeshes(const std::vector<MeshAt>& meshes, const std::vector<int>& cell
             merged.positions.push_back(glm::vec3(matrix * glm::vec4(p.x, p.y, p.z, 1.0f)));
             glm::vec3 normal(0.0f);
             if (mesh.HasNormals()) {
-                normal = normalMatrix * glm::vec3(mesh.mNormals[i].x, mesh.mNormals[i].y,
-                                                  mesh.mNormals[i].z);
+                normal = normalMatrix *
+                         glm::vec3(mesh.mNormals[i].x, mesh.mNormals[i].y, mesh.mNormals[i].z);
             }
             merged.normals.push_back(usable(normal) ? glm::normalize(normal) : glm::vec3(0.0f));
             glm::vec2 uv(0.0f);
@@ -357,9 +356,11 @@ std::string nameClash(const ImportOptions& options) {
     std::ifstream in(model, std::ios::binary);
     std::string head(256, '\0');
     in.read(&head[0], static_cast<std::streamsize>(head.size()));
-    if (in.gcount() > 0 ? head.find(kSignature) == std::string::npos : fileExists(image)) {
+    if (!options.replace &&
+        (in.gcount() > 0 ? head.find(kSignature) == std::string::npos : fileExists(image))) {
         return (in.gcount() > 0 ? model : image) +
-               " is there already and levelkit did not write it: choose another --name";
+               " is there already and levelkit did not write it: choose another --name, or "
+               "--replace it";
     }
     return {};
 }
@@ -427,6 +428,8 @@ std::string parseImportArguments(const std::vector<std::string>& arguments,
             }
         } else if (word == "--z-up") {
             options.zUp = true;
+        } else if (word == "--replace") {
+            options.replace = true;
         } else if (word == "--keep-origin") {
             options.keepOrigin = true;
         } else if (word.rfind("--", 0) == 0) {
@@ -505,8 +508,8 @@ int runImport(const ImportOptions& options) {
     for (size_t m = 0; m < meshes.size() && cells.size() > 1; ++m) {
         const aiMesh& mesh = *meshes[m].mesh;
         const std::string& image = cells[static_cast<size_t>(cellOf[m])].image;
-        for (unsigned int i = 0; !image.empty() && mesh.HasTextureCoords(0) && i < mesh.mNumVertices;
-             ++i) {
+        for (unsigned int i = 0;
+             !image.empty() && mesh.HasTextureCoords(0) && i < mesh.mNumVertices; ++i) {
             const aiVector3D& uv = mesh.mTextureCoords[0][i];
             if (uv.x < -0.01f || uv.x > 1.01f || uv.y < -0.01f || uv.y > 1.01f) {
                 return refuse(options.modelPath + ": the image " + image +
@@ -547,7 +550,8 @@ int runImport(const ImportOptions& options) {
     mergeMeshes(meshes, cellOf, cells, cellSize, file.mesh, dropped);
     if (file.mesh.indices.empty()) {
         FreeImage_Unload(pixels);
-        return refuse(options.modelPath + ": it has no triangle to draw, only points or lines or faces at infinity");
+        return refuse(options.modelPath +
+                      ": it has no triangle to draw, only points or lines or faces at infinity");
     }
     // Vertices that no face uses any more must not stretch the model's size.
     for (glm::vec3& position : file.mesh.positions) {
@@ -586,10 +590,9 @@ int runImport(const ImportOptions& options) {
         fit = glm::translate(glm::mat4(1.0f), centre) * glm::scale(glm::mat4(1.0f), half);
     }
     for (const Placement& placement : placements) {
-        file.placements.push_back(
-            glm::rotate(glm::translate(glm::mat4(1.0f), placement.at),
-                        glm::radians(placement.turn), glm::vec3(0, 1, 0)) *
-            fit);
+        file.placements.push_back(glm::rotate(glm::translate(glm::mat4(1.0f), placement.at),
+                                              glm::radians(placement.turn), glm::vec3(0, 1, 0)) *
+                                  fit);
     }
 
     const std::string meshesFolder = options.resources + "/Meshes/";
@@ -602,8 +605,8 @@ int runImport(const ImportOptions& options) {
     std::string text = colladaText(file);
     const std::string generated = "Generated by tools/levelgen: edit the generator, not this file.";
     text.replace(text.find(generated), generated.size(),
-                 kSignature +
-                     options.modelPath.substr(options.modelPath.find_last_of('/') + 1) + ".");
+                 kSignature + options.modelPath.substr(options.modelPath.find_last_of('/') + 1) +
+                     ".");
     writeTextFile(meshesFolder + file.name, text);
 
     std::printf("%s -> %s%s: %zu triangles from %zu mesh%s, texture %s (%s)\n",
@@ -643,7 +646,8 @@ int runImport(const ImportOptions& options) {
         if (!addToList(meshesFolder + "Meshes", file.name, added)) {
             return refuse("cannot write " + meshesFolder + "Meshes");
         }
-        std::printf("  %s %s the Meshes list\n", file.name.c_str(), added ? "added to" : "already in");
+        std::printf("  %s %s the Meshes list\n", file.name.c_str(),
+                    added ? "added to" : "already in");
     }
     if (!addToList(texturesFolder + "Textures", file.texture, added)) {
         return refuse("cannot write " + texturesFolder + "Textures");

@@ -8,7 +8,7 @@
 
 struct Placement {
     glm::vec3 at = glm::vec3(0.0f);
-    float turn = 0.0f; // degrees about the vertical, counter-clockwise seen from above
+    float turn = 0.0f;     // degrees about the vertical, counter-clockwise seen from above
     bool onGround = false; // at.y is taken from the level's collision mesh below (x, z)
 };
 
@@ -17,8 +17,9 @@ struct ImportOptions {
     std::string resources; // the level's Resources folder
     std::string name;      // without extension; from the model's file name when empty
     float scale = 1.0f;
-    bool zUp = false;       // the file has z up although its reader does not say so
+    bool zUp = false;        // the file has z up although its reader does not say so
     bool keepOrigin = false; // keep the file's origin rather than the base's centre
+    bool replace = false;    // overwrite a model or image of that name that levelkit did not write
     std::vector<Placement> placements;
 };
 

@@ -14,7 +14,7 @@ namespace {
 
 const char* const kUsage =
     "usage: levelkit import MODEL RESOURCES [--name NAME] [--scale S] [--z-up] [--keep-origin]\n"
-    "                       [--at X Y Z [--turn DEGREES]]...\n"
+    "                       [--replace] [--at X Y|ground Z [--turn DEGREES]]...\n"
     "       levelkit collision RESOURCES\n"
     "       levelkit check [RESOURCES]     (RESOURCES defaults to ../Resources)\n";
 
