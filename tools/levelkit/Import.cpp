@@ -408,6 +408,10 @@ std::string parseImportArguments(const std::vector<std::string>& arguments,
             if (!parseFloat(arguments[++i], options.scale) || options.scale <= 0.0f) {
                 return "--scale takes a number above 0, not " + arguments[i];
             }
+        } else if (word == "--fit" && left >= 1) {
+            if (!parseFloat(arguments[++i], options.fit) || options.fit <= 0.0f) {
+                return "--fit takes a size above 0, not " + arguments[i];
+            }
         } else if (word == "--at" && left >= 3) {
             Placement placement;
             for (int axis = 0; axis < 3; ++axis) {
@@ -570,9 +574,13 @@ int runImport(const ImportOptions& options) {
             }
         }
     }
-    transformMesh(file.mesh, glm::scale(glm::mat4(1.0f), glm::vec3(options.scale)) *
-                                 upTurn(*scene, options.zUp));
+    transformMesh(file.mesh, upTurn(*scene, options.zUp));
     Box box = placedBounds(file.mesh.positions, {glm::mat4(1.0f)});
+    const glm::vec3 across = box.max - box.min;
+    const float largest = std::max(across.x, std::max(across.y, across.z));
+    const float scale = options.fit > 0.0f && largest > 0.0f ? options.fit / largest : options.scale;
+    transformMesh(file.mesh, glm::scale(glm::mat4(1.0f), glm::vec3(scale)));
+    box = placedBounds(file.mesh.positions, {glm::mat4(1.0f)});
     // The origin goes to the centre of the model's base, so that --at is where it stands.
     if (!options.keepOrigin) {
         const glm::vec3 base((box.min.x + box.max.x) / 2, box.min.y, (box.min.z + box.max.z) / 2);

@@ -21,11 +21,11 @@ cp -r Resources "$work/" && mkdir "$work/run"
 imported=0
 refused=0
 for i in "${!files[@]}"; do
-    # A row of props along the path east of the spawn, one unit apart on x, on the ground.
-    x=$(( 4 + (i % 20) * 2 ))
-    z=$(( 6 + (i / 20) * 2 ))
+    # Rows of props 1.5 units across, two apart, on the ground in the first view.
+    x=$(( (i % 20) * 2 - 19 ))
+    z=$(( -4 - (i / 20) * 2 ))
     if reason=$("$build/levelkit" import "${files[$i]}" "$work/Resources" --name "corpus$i" \
-            --at "$x" 1.5 "$z" 2>&1 >/dev/null); then
+            --fit 1.5 --at "$x" ground "$z" 2>&1 >/dev/null); then
         imported=$((imported + 1))
     else
         refused=$((refused + 1))
@@ -42,7 +42,11 @@ cd "$work/run"
 xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
     "$0/morbane" -d 1280 720 >"../game.txt" 2>&1 &
     game=$!
-    sleep 10
+    for _ in $(seq 120); do
+        grep -q PHYSXFACTORY ../game.txt && break
+        sleep 0.5
+    done
+    sleep 3
     "$0/tools/screenshot/screenshot" ../corpus.png >/dev/null 2>&1
     xdotool key Escape
     wait $game

@@ -13,8 +13,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: levelkit import MODEL RESOURCES [--name NAME] [--scale S] [--z-up] [--keep-origin]\n"
-    "                       [--replace] [--at X Y|ground Z [--turn DEGREES]]...\n"
+    "usage: levelkit import MODEL RESOURCES [--name NAME] [--scale S | --fit SIZE] [--z-up]\n"
+    "                       [--keep-origin] [--replace] [--at X Y|ground Z [--turn DEGREES]]...\n"
     "       levelkit collision RESOURCES\n"
     "       levelkit check [RESOURCES]     (RESOURCES defaults to ../Resources)\n";
 
