@@ -391,6 +391,79 @@ std::string placeOnGround(const std::string& resources, std::vector<Placement>& 
     return reason;
 }
 
+// The look of every part, each distinct one once, and which one each mesh has; the reason the
+// parts cannot share one image, or empty.
+std::string collectLooks(const aiScene& scene, const std::vector<MeshAt>& meshes,
+                         const std::string& modelPath, std::vector<Look>& cells,
+                         std::vector<int>& cellOf, std::set<std::string>& missing) {
+    const size_t slash = modelPath.find_last_of('/');
+    const std::string modelFolder =
+        slash == std::string::npos ? "" : modelPath.substr(0, slash + 1);
+    for (const MeshAt& at : meshes) {
+        const Look look = lookOf(scene, *at.mesh, modelFolder, missing);
+        auto same = std::find_if(cells.begin(), cells.end(), [&look](const Look& other) {
+            return look.image.empty() ? other.image.empty() && other.colour == look.colour
+                                      : other.image == look.image;
+        });
+        cellOf.push_back(static_cast<int>(same - cells.begin()));
+        if (same == cells.end()) {
+            cells.push_back(look);
+        }
+    }
+    // An image that repeats across its part cannot share the texture with others.
+    for (size_t m = 0; m < meshes.size() && cells.size() > 1; ++m) {
+        const aiMesh& mesh = *meshes[m].mesh;
+        const std::string& image = cells[static_cast<size_t>(cellOf[m])].image;
+        for (unsigned int i = 0;
+             !image.empty() && mesh.HasTextureCoords(0) && i < mesh.mNumVertices; ++i) {
+            const aiVector3D& uv = mesh.mTextureCoords[0][i];
+            if (uv.x < -0.01f || uv.x > 1.01f || uv.y < -0.01f || uv.y > 1.01f) {
+                return modelPath + ": the image " + image +
+                       " repeats across its part, so it cannot be packed with the model's other "
+                       "images and colours into one: bake them into one image in the modeller";
+            }
+        }
+    }
+    return {};
+}
+
+// The merged mesh made whole and brought into the game's frame: normals where the file has
+// none, y up, the size asked for and the origin at the base's centre. Its box.
+Box finishMesh(MeshData& mesh, const aiScene& scene, const ImportOptions& options) {
+    // Vertices that no face uses any more must not stretch the model's size.
+    for (glm::vec3& position : mesh.positions) {
+        if (!finite(position)) {
+            position = mesh.positions[mesh.indices[0]];
+        }
+    }
+    // Normals the file lacks, or gives as zero (as many STL files do), are made as the game
+    // makes them.
+    if (std::any_of(mesh.normals.begin(), mesh.normals.end(),
+                    [](const glm::vec3& n) { return !usable(n); })) {
+        const std::vector<glm::vec3> smooth = smoothNormals(mesh.positions, mesh.indices);
+        for (size_t i = 0; i < smooth.size(); ++i) {
+            if (!usable(mesh.normals[i])) {
+                mesh.normals[i] = smooth[i];
+            }
+        }
+    }
+    transformMesh(mesh, upTurn(scene, options.zUp));
+    Box box = placedBounds(mesh.positions, {glm::mat4(1.0f)});
+    const glm::vec3 across = box.max - box.min;
+    const float largest = std::max(across.x, std::max(across.y, across.z));
+    const float scale =
+        options.fit > 0.0f && largest > 0.0f ? options.fit / largest : options.scale;
+    transformMesh(mesh, glm::scale(glm::mat4(1.0f), glm::vec3(scale)));
+    box = placedBounds(mesh.positions, {glm::mat4(1.0f)});
+    // The origin goes to the centre of the model's base, so that --at is where it stands.
+    if (!options.keepOrigin) {
+        const glm::vec3 base((box.min.x + box.max.x) / 2, box.min.y, (box.min.z + box.max.z) / 2);
+        transformMesh(mesh, glm::translate(glm::mat4(1.0f), -base));
+        box = placedBounds(mesh.positions, {glm::mat4(1.0f)});
+    }
+    return box;
+}
+
 } // namespace
 
 std::string parseImportArguments(const std::vector<std::string>& arguments,
@@ -489,39 +562,13 @@ int runImport(const ImportOptions& options) {
         return refuse(options.modelPath + ": no node of the file holds a mesh");
     }
 
-    const size_t slash = options.modelPath.find_last_of('/');
-    const std::string modelFolder =
-        slash == std::string::npos ? "" : options.modelPath.substr(0, slash + 1);
-    std::set<std::string> missing;
-    // One image for the whole model: the one image every part uses as it is, or the images and
-    // colours of all parts packed side by side.
     std::vector<Look> cells;
     std::vector<int> cellOf;
-    for (const MeshAt& at : meshes) {
-        const Look look = lookOf(*scene, *at.mesh, modelFolder, missing);
-        auto same = std::find_if(cells.begin(), cells.end(), [&look](const Look& other) {
-            return look.image.empty() ? other.image.empty() && other.colour == look.colour
-                                      : other.image == look.image;
-        });
-        cellOf.push_back(static_cast<int>(same - cells.begin()));
-        if (same == cells.end()) {
-            cells.push_back(look);
-        }
-    }
-    // An image that repeats across its part cannot share the texture with others.
-    for (size_t m = 0; m < meshes.size() && cells.size() > 1; ++m) {
-        const aiMesh& mesh = *meshes[m].mesh;
-        const std::string& image = cells[static_cast<size_t>(cellOf[m])].image;
-        for (unsigned int i = 0;
-             !image.empty() && mesh.HasTextureCoords(0) && i < mesh.mNumVertices; ++i) {
-            const aiVector3D& uv = mesh.mTextureCoords[0][i];
-            if (uv.x < -0.01f || uv.x > 1.01f || uv.y < -0.01f || uv.y > 1.01f) {
-                return refuse(options.modelPath + ": the image " + image +
-                              " repeats across its part, so it cannot be packed with the "
-                              "model's other images and colours into one: bake them into one "
-                              "image in the modeller");
-            }
-        }
+    std::set<std::string> missing;
+    const std::string mixed =
+        collectLooks(*scene, meshes, options.modelPath, cells, cellOf, missing);
+    if (!mixed.empty()) {
+        return refuse(mixed);
     }
     ModelFile file;
     file.name = options.name + ".dae";
@@ -557,36 +604,7 @@ int runImport(const ImportOptions& options) {
         return refuse(options.modelPath +
                       ": it has no triangle to draw, only points or lines or faces at infinity");
     }
-    // Vertices that no face uses any more must not stretch the model's size.
-    for (glm::vec3& position : file.mesh.positions) {
-        if (!finite(position)) {
-            position = file.mesh.positions[file.mesh.indices[0]];
-        }
-    }
-    // Normals the file lacks, or gives as zero (as many STL files do), are made as the game
-    // makes them.
-    if (std::any_of(file.mesh.normals.begin(), file.mesh.normals.end(),
-                    [](const glm::vec3& n) { return !usable(n); })) {
-        const std::vector<glm::vec3> smooth = smoothNormals(file.mesh.positions, file.mesh.indices);
-        for (size_t i = 0; i < smooth.size(); ++i) {
-            if (!usable(file.mesh.normals[i])) {
-                file.mesh.normals[i] = smooth[i];
-            }
-        }
-    }
-    transformMesh(file.mesh, upTurn(*scene, options.zUp));
-    Box box = placedBounds(file.mesh.positions, {glm::mat4(1.0f)});
-    const glm::vec3 across = box.max - box.min;
-    const float largest = std::max(across.x, std::max(across.y, across.z));
-    const float scale = options.fit > 0.0f && largest > 0.0f ? options.fit / largest : options.scale;
-    transformMesh(file.mesh, glm::scale(glm::mat4(1.0f), glm::vec3(scale)));
-    box = placedBounds(file.mesh.positions, {glm::mat4(1.0f)});
-    // The origin goes to the centre of the model's base, so that --at is where it stands.
-    if (!options.keepOrigin) {
-        const glm::vec3 base((box.min.x + box.max.x) / 2, box.min.y, (box.min.z + box.max.z) / 2);
-        transformMesh(file.mesh, glm::translate(glm::mat4(1.0f), -base));
-        box = placedBounds(file.mesh.positions, {glm::mat4(1.0f)});
-    }
+    const Box box = finishMesh(file.mesh, *scene, options);
     // The table's placement scale is its trigger box's half-size: the model goes into the cube
     // from -1 to 1 and the placement scales it back.
     glm::mat4 fit(1.0f);
