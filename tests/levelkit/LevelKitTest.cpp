@@ -169,8 +169,17 @@ TEST_F(LevelKit, ImportBringsForeignFilesIntoTheGamesConventionWhereTheyAreWante
          {-500, 1, -500},
          {500, 1, 500},
          "warning: it is 1000 units across, larger than the whole level: try --scale 0.01"},
+        // The table fits into the cube from -1 to 1; its placement scales it back, so that the
+        // trigger box is the model's box.
+        {kModels + "glTF2/BoxTextured-glTF/BoxTextured.gltf --name Mixtable --replace --scale 3 "
+                   "--at 0 ground -21",
+         12,
+         1,
+         {-1.5f, 1, -22.5f},
+         {1.5f, 4, -19.5f},
+         "Mixtable.png added to the Textures list"},
     };
-    // A flat ground at y = 1 for the last placement to stand on.
+    // A flat ground at y = 1 for the last placements to stand on.
     sandbox.write("Resources/Meshes/collision.obj",
                   "v -900 1 -900\nv 900 1 -900\nv 900 1 900\nv -900 1 900\nf 1 2 3 4\n");
     for (const Case& c : cases) {
@@ -184,6 +193,9 @@ TEST_F(LevelKit, ImportBringsForeignFilesIntoTheGamesConventionWhereTheyAreWante
             << c.arguments << " " << got.min.x << " " << got.min.y << " " << got.min.z << " "
             << got.max.x << " " << got.max.y << " " << got.max.z;
     }
+    EXPECT_EQ(
+        meshLoader().instances[0],
+        glm::scale(glm::translate(glm::mat4(1.0f), glm::vec3(0, 2.5f, -21)), glm::vec3(1.5f)));
     // Each part takes its own colour from the model's texture; the picture keeps its top up.
     const std::string textures = level + "/Textures/";
     ASSERT_EQ(tryImportModel("parts.dae"), "");
@@ -202,7 +214,7 @@ TEST_F(LevelKit, ImportBringsForeignFilesIntoTheGamesConventionWhereTheyAreWante
     ASSERT_TRUE(tryReadNameList(textures + "Textures", images));
     EXPECT_THAT(meshes, ElementsAre("ground.dae", "rock3.dae", "duck.dae", "engine.dae",
                                     "parts.dae", "quad.dae", "nested.dae", "huge.dae"));
-    EXPECT_EQ(images.size(), 8u);
+    EXPECT_EQ(images.size(), 9u);
 
     // The collision mesh is the listed level at its placements, the drugs left out.
     sandbox.write("Resources/Meshes/Meshes", "rock3.dae\nparts.dae\ndrugs3.dae\n");
