@@ -17,7 +17,7 @@ struct ImportOptions {
     std::string resources; // the level's Resources folder
     std::string name;      // without extension; from the model's file name when empty
     float scale = 1.0f;
-    float fit = 0.0f;       // when above 0, the scale that makes the model this many units across
+    float fit = 0.0f;        // when above 0, the scale that makes the model this many units across
     bool zUp = false;        // the file has z up although its reader does not say so
     bool keepOrigin = false; // keep the file's origin rather than the base's centre
     bool replace = false;    // overwrite a model or image of that name that levelkit did not write
