@@ -140,6 +140,18 @@ GLuint createStaticBuffer(GLenum target, GLsizeiptr bytes, const void* data) {
     return buffer;
 }
 
+const aiNode* firstNodeWithMesh(const aiNode* node) {
+    if (node->mNumMeshes > 0) {
+        return node;
+    }
+    for (unsigned int c = 0; c < node->mNumChildren; ++c) {
+        if (const aiNode* found = firstNodeWithMesh(node->mChildren[c])) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 const void* byteOffset(size_t bytes) {
     return reinterpret_cast<const void*>(bytes);
 }
@@ -171,10 +183,15 @@ const aiMesh* modelMesh(const aiScene& scene, std::string& reason) {
     // Exporters that write a single object (PLY, OFF, glTF with one node, ...) hang its mesh
     // on the root itself; that is one placement at the root's transformation.
     const aiNode* holder = root->mNumChildren == 0 ? root : root->mChildren[0];
-    if (holder->mNumMeshes == 0 || holder->mMeshes[0] >= scene.mNumMeshes ||
+    // Many exporters put the mesh one level down, under a group or a transform node: then the
+    // first mesh met depth-first stands in.
+    if (holder->mNumMeshes == 0) {
+        holder = firstNodeWithMesh(root);
+    }
+    if (holder == nullptr || holder->mMeshes[0] >= scene.mNumMeshes ||
         scene.mMeshes[holder->mMeshes[0]] == nullptr) {
         reason = root->mNumChildren == 0 ? "the root node has neither a child nor a mesh"
-                                         : "the root's first child node has no mesh";
+                                         : "no node of the file has a mesh";
         return nullptr;
     }
     return scene.mMeshes[holder->mMeshes[0]];

@@ -38,7 +38,8 @@ const aiScene* importScene(Assimp::Importer& importer, const std::string& path,
                            std::string& reason);
 
 // The mesh a model file is drawn with: the first mesh of the root's first child, or the root's
-// own first mesh when the root has no child. Null with the reason when there is none.
+// own first mesh when the root has no child; when that node has none, the first mesh found
+// depth-first from the root. Null with the reason when there is none.
 const aiMesh* modelMesh(const aiScene& scene, std::string& reason);
 
 // The mesh's faces as triangles appended to indices: polygons become fans around their first

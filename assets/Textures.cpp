@@ -23,16 +23,21 @@ void loadTextures() {
     }
 }
 
-GlName loadTexture(const std::string& folder, const std::string& name) {
-    const std::string path = folder + name;
+FIBITMAP* readImage(const std::string& path) {
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     FIBITMAP* image = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, path.c_str(), 0);
     if (image == nullptr) {
-        fatalError("TEXTURE FILE " + path + " NOT FOUND");
+        return nullptr;
     }
     FIBITMAP* pixels = FreeImage_ConvertTo32Bits(image);
+    FreeImage_Unload(image);
+    return pixels;
+}
+
+GlName loadTexture(const std::string& folder, const std::string& name) {
+    const std::string path = folder + name;
+    FIBITMAP* pixels = readImage(path);
     if (pixels == nullptr) {
-        FreeImage_Unload(image);
         fatalError("TEXTURE FILE " + path + " NOT FOUND");
     }
     const GLsizei width = static_cast<GLsizei>(FreeImage_GetWidth(pixels));
@@ -47,7 +52,6 @@ GlName loadTexture(const std::string& folder, const std::string& name) {
     glBindTexture(GL_TEXTURE_2D, 0);
 
     FreeImage_Unload(pixels);
-    FreeImage_Unload(image);
     return texture;
 }
 

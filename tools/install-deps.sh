@@ -6,7 +6,7 @@ packages=(
     cmake g++ make pkg-config
     libglfw3-dev libglew-dev libglm-dev libassimp-dev libfreeimage-dev libfreetype-dev
     libbullet-dev libx11-dev libopenal-dev libsndfile1-dev
-    libgtest-dev libgmock-dev
+    libgtest-dev libgmock-dev assimp-testmodels
     libgl1-mesa-dri libglx-mesa0
     xvfb xauth xdotool x11-utils
     dpkg-dev file

@@ -9,6 +9,7 @@
 #include "support/Fatal.h"
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
+#include "support/TopDownImages.h"
 
 namespace {
 
@@ -76,4 +77,24 @@ TEST(Textures, ListedImagesFillASortedTableWithMipmapsATwiceListedNameKeepsOneAn
     EXPECT_FATAL(loadTextures(), "ERROR\n");
     std::remove(sandbox.path("Resources/Textures/Textures").c_str());
     EXPECT_FATAL(loadTextures(), "\nERROR READING FILE: ../Resources/Textures/Textures\n");
+}
+
+TEST(Textures, EveryFormatArrivesTheRightWayUpWhateverOrderItsRowsAreStoredIn) {
+    Sandbox sandbox;
+    GlContext gl;
+    const char* const names[] = {"plain.dds", "dxt1.dds", "topleft.tga", "topdown.bmp"};
+    for (int kind = 0; kind < 4; ++kind) {
+        sandbox.write("Resources/Textures/" + std::string(names[kind]),
+                      topRedImage(static_cast<TopDown>(kind)));
+        GLuint texture = loadTexture(kTextureFolder, names[kind]);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        std::vector<unsigned char> texels(4 * 4 * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        // v = 0 is the picture's bottom edge (blue), v = 1 its top (red).
+        EXPECT_EQ(glm::ivec4(texels[0], texels[2], texels[12 * 4], texels[12 * 4 + 2]),
+                  glm::ivec4(0, 255, 255, 0))
+            << names[kind];
+        glDeleteTextures(1, &texture);
+    }
+    EXPECT_TRUE(gl.takeErrors().empty());
 }

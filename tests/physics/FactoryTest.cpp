@@ -176,8 +176,10 @@ TEST_F(Factory, CollisionPolygonsCountWholeAndOnlyTheFirstChildsStoredVertices) 
 TEST_F(Factory, UnreadableOrUncookableCollisionFilesStopTheGame) {
     writeMesh("garbage.obj", "this is no model\n\x01\x02");
     std::string noMesh = placementsDae({glm::mat4(1.0f), glm::mat4(1.0f)});
-    const size_t firstMesh = noMesh.find("<instance_geometry");
-    noMesh.erase(firstMesh, noMesh.find("</instance_geometry>") + 20 - firstMesh);
+    // No node holds a mesh, so none is found depth-first either.
+    for (size_t mesh; (mesh = noMesh.find("<instance_geometry")) != std::string::npos;) {
+        noMesh.erase(mesh, noMesh.find("</instance_geometry>") + 20 - mesh);
+    }
     writeMesh("nomesh.dae", noMesh);
     writeMesh("lines.obj", "o wire\nv 0 0 0\nv 1 0 0\nv 1 1 0\nl 1 2 3\n");
     for (const std::string name : {"collision.obj", "garbage.obj", "nomesh.dae", "lines.obj"}) {
