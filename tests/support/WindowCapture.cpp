@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 #include <FreeImage.h>
 
@@ -10,10 +11,17 @@
 
 Picture captureWindow(const std::string& windowId) {
     Picture picture;
-    const std::string path = "/tmp/morbane-capture-" + windowId + ".png";
+    // A file of this capture's own: windows on the private displays of tests running side by
+    // side get the same ids, so a name made from the id alone is shared between them.
+    char path[] = "/tmp/morbane-capture-XXXXXX.png";
+    const int fd = mkstemps(path, 4);
+    if (fd < 0) {
+        return picture;
+    }
+    close(fd);
     const std::string command = std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
-    FIBITMAP* image = runCommand(command) == 0 ? FreeImage_Load(FIF_PNG, path.c_str()) : nullptr;
-    std::remove(path.c_str());
+    FIBITMAP* image = runCommand(command) == 0 ? FreeImage_Load(FIF_PNG, path) : nullptr;
+    std::remove(path);
     if (image == nullptr) {
         return picture;
     }
