@@ -2,6 +2,7 @@
 // camera that go with it, and the triggers it touches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <utility>
@@ -208,6 +209,34 @@ TEST(Controller, SteersWhereThePlayerLooksAndCatchesUpAtMostEightStepsPerFrame) 
         const int steps = slow < 0.1f ? 3 : 8;
         expectNear(world.foot() - before, float(steps) * stride, 1e-4f);
         EXPECT_LT(world.physX.accumulator, kStepTime);
+    }
+}
+
+// Walking at any display's rate, the eye drawn between the last two steps moves the same
+// distance every frame, where the steps alone move it 0 or 1/6 unit a frame.
+TEST(Controller, TheDrawnEyeTravelsEvenlyPerFrameAtEveryFrameRate) {
+    for (const float rate : {165.0f, 144.0f, 120.0f, 75.0f, 60.0f, 50.0f, 30.0f}) {
+        TestWorld world;
+        world.player->steer(LookAngles{30, 0}, MoveKey::Forward);
+        double sum = 0.0, squares = 0.0;
+        int counted = 0;
+        glm::vec3 last(0.0f);
+        for (int frame = 0; frame < 2 * rate; ++frame) {
+            world.frame(1.0f / rate);
+            world.physX.placeEye();
+            const glm::vec3 eye(world.player->camera->position);
+            const double travel = glm::length(eye - last);
+            last = eye;
+            if (frame > rate / 2) { // walking by then
+                sum += travel;
+                squares += travel * travel;
+                ++counted;
+            }
+        }
+        const double mean = sum / counted;
+        const double deviation = std::sqrt(std::max(0.0, squares / counted - mean * mean));
+        EXPECT_LT(deviation / mean, 0.05) << rate << " frames a second";
+        EXPECT_NEAR(mean, 10.0 / rate, 1e-3 * mean) << rate << " frames a second";
     }
 }
 
