@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <tuple>
 
 #include <AL/al.h>
 #include <GL/glew.h>
@@ -12,6 +15,7 @@
 
 #include "support/LevelGeometry.h"
 #include "app/DriverPin.h"
+#include "app/Focus.h"
 #include "app/Game.h"
 #include "app/GameState.h"
 #include "app/KeyInput.h"
@@ -19,10 +23,16 @@
 #include "app/Window.h"
 #include "assets/Scene.h"
 #include "gameplay/Camera.h"
+#include "gameplay/Updater.h"
 #include "physics/CCT.h"
 #include "physics/CharacterController.h"
 #include "physics/Drugs.h"
+#include "render/Renderer.h"
+#include "render/Water.h"
+#include "support/GameProcess.h"
+#include "support/PrivateDisplay.h"
 #include "support/Sandbox.h"
+#include "support/WindowCapture.h"
 
 namespace {
 
@@ -227,4 +237,80 @@ TEST(Playthrough, StandingStillTheMorbaneWinsOneLifeStepASecondLater) {
     // Each decrement waits a full second and then a frame.
     EXPECT_GE(played.frames, 32 * 60);
     EXPECT_LE(played.frames, 32 * 62 + 10);
+}
+
+// Another X client takes the focus for a few seconds. Nothing advances meanwhile: the game
+// shows "PAUSED" where the message stood and otherwise the very picture it showed before, and
+// the first frame after carries none of the time away.
+TEST(Playthrough, WithoutTheFocusPlayHoldsShowingPausedAndGoesOnWithoutTheTimeAway) {
+    PrivateDisplay display;
+    PlayedGame played;
+    ASSERT_NE(played.game, nullptr);
+    Game& game = *played.game;
+    GameState& state = gameState();
+    watchFocus(game.window);
+    std::string id, thief;
+    runCommand("xdotool search --sync --name '^Morbane$' | head -1", &id);
+    id = id.substr(0, id.find('\n'));
+    ASSERT_FALSE(id.empty());
+    runCommand("xdotool windowfocus --sync " + id);
+    played.player()->steer(LookAngles{}, MoveKey::Forward); // walks on, not being updated
+    double lastTime = glfwGetTime();
+    for (int pass = 0; pass < 10; ++pass) {
+        ASSERT_TRUE(loopPass(game, lastTime));
+    }
+    state.message = "MIX";
+    game.updater->lifeTimer = 0.5f; // no life point falls due around the pause
+    ASSERT_TRUE(loopPass(game, lastTime));
+
+    // The focus goes to a message window; what the game shows a second and a half later is
+    // saved, and after three seconds the focus comes back.
+    const std::string shot = played.sandbox.path("paused.png");
+    runCommand("xmessage -title thief away >/dev/null 2>&1 & echo $!", &thief);
+    runCommand("xdotool search --sync --name '^thief$' | head -1 | xargs xdotool windowfocus "
+               "--sync; (sleep 1.5; " +
+               screenshotCommand(id, shot) + "; sleep 1.5; xdotool windowfocus " + id +
+               ") >/dev/null 2>&1 &");
+    Picture before;
+    float life = 0.0f, timer = 0.0f, wave = 0.0f;
+    glm::vec3 foot;
+    const auto held = [&] {
+        return std::make_tuple(state.life, game.updater->lifeTimer,
+                               game.renderer->waterRenderer->waveOffset, played.foot());
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (int pass = 0; pass < 5 && !game.paused; ++pass) {
+        before = captureWindow(id);
+        std::tie(life, timer, wave, foot) = held();
+        ASSERT_TRUE(loopPass(game, lastTime));
+    }
+    ASSERT_TRUE(game.paused);
+    EXPECT_EQ(state.message, "PAUSED");
+    int passes = 0;
+    while (game.paused && passes < 20) {
+        EXPECT_EQ(held(), std::make_tuple(life, timer, wave, foot));
+        ASSERT_TRUE(loopPass(game, lastTime));
+        ++passes;
+    }
+    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(passes, 10) << "it waits for events rather than drawing on";
+
+    // Back in front, the first frame is one frame long and the message returns.
+    ASSERT_FALSE(game.paused);
+    EXPECT_EQ(state.message, "MIX");
+    EXPECT_EQ(state.life, life);
+    EXPECT_LT(game.updater->lifeTimer - timer, 0.2f);
+    EXPECT_LT(glm::length(played.foot() - foot), 2.0f);
+    kill(std::atoi(thief.c_str()), SIGTERM);
+
+    const Picture paused = readPicture(shot);
+    ASSERT_EQ(paused.width, 800);
+    ASSERT_EQ(before.width, 800);
+    int textChanged = 0, elsewhere = 0;
+    for (size_t i = 0; i < paused.rgb.size(); ++i) {
+        const bool inText = i / 3 / 800 < 50 && i / 3 % 800 >= 370; // bottom rows first
+        (inText ? textChanged : elsewhere) += paused.rgb[i] != before.rgb[i];
+    }
+    EXPECT_EQ(elsewhere, 0);
+    EXPECT_GT(textChanged, 100);
 }

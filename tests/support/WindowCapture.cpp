@@ -10,18 +10,27 @@
 #include "support/GameProcess.h"
 
 Picture captureWindow(const std::string& windowId) {
-    Picture picture;
     // A file of this capture's own: windows on the private displays of tests running side by
     // side get the same ids, so a name made from the id alone is shared between them.
     char path[] = "/tmp/morbane-capture-XXXXXX.png";
     const int fd = mkstemps(path, 4);
     if (fd < 0) {
-        return picture;
+        return {};
     }
     close(fd);
-    const std::string command = std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
-    FIBITMAP* image = runCommand(command) == 0 ? FreeImage_Load(FIF_PNG, path) : nullptr;
+    const bool saved = runCommand(screenshotCommand(windowId, path)) == 0;
+    const Picture picture = saved ? readPicture(path) : Picture{};
     std::remove(path);
+    return picture;
+}
+
+std::string screenshotCommand(const std::string& windowId, const std::string& path) {
+    return std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
+}
+
+Picture readPicture(const std::string& path) {
+    Picture picture;
+    FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str());
     if (image == nullptr) {
         return picture;
     }
