@@ -10,22 +10,14 @@
 #include "support/GameProcess.h"
 
 Picture captureWindow(const std::string& windowId) {
-    // A file of this capture's own: windows on the private displays of tests running side by
-    // side get the same ids, so a name made from the id alone is shared between them.
-    char path[] = "/tmp/morbane-capture-XXXXXX.png";
-    const int fd = mkstemps(path, 4);
-    if (fd < 0) {
-        return {};
-    }
-    close(fd);
-    const bool saved = runCommand(screenshotCommand(windowId, path)) == 0;
-    const Picture picture = saved ? readPicture(path) : Picture{};
-    std::remove(path);
+    // Windows on the private displays of tests running side by side get the same ids, so the
+    // file is named after this process too.
+    const std::string path =
+        "/tmp/morbane-capture-" + std::to_string(getpid()) + "-" + windowId + ".png";
+    const std::string command = std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
+    const Picture picture = runCommand(command) == 0 ? readPicture(path) : Picture{};
+    std::remove(path.c_str());
     return picture;
-}
-
-std::string screenshotCommand(const std::string& windowId, const std::string& path) {
-    return std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
 }
 
 Picture readPicture(const std::string& path) {

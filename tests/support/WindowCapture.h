@@ -10,9 +10,7 @@ struct Picture {
 
 // An empty picture when the window cannot be read.
 Picture captureWindow(const std::string& windowId);
-// The shell command that saves what the window shows as a PNG file; readPicture reads it back,
-// bottom row first.
-std::string screenshotCommand(const std::string& windowId, const std::string& path);
+// A PNG file the screenshot tool saved, bottom row first.
 Picture readPicture(const std::string& path);
 
 // Mean absolute difference of two pictures of one size, 0 to 255; 255 when the sizes differ.
