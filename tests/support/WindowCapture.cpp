@@ -10,19 +10,14 @@
 #include "support/GameProcess.h"
 
 Picture captureWindow(const std::string& windowId) {
+    Picture picture;
     // Windows on the private displays of tests running side by side get the same ids, so the
     // file is named after this process too.
     const std::string path =
         "/tmp/morbane-capture-" + std::to_string(getpid()) + "-" + windowId + ".png";
     const std::string command = std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
-    const Picture picture = runCommand(command) == 0 ? readPicture(path) : Picture{};
+    FIBITMAP* image = runCommand(command) == 0 ? FreeImage_Load(FIF_PNG, path.c_str()) : nullptr;
     std::remove(path.c_str());
-    return picture;
-}
-
-Picture readPicture(const std::string& path) {
-    Picture picture;
-    FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str());
     if (image == nullptr) {
         return picture;
     }

@@ -10,8 +10,6 @@ struct Picture {
 
 // An empty picture when the window cannot be read.
 Picture captureWindow(const std::string& windowId);
-// A PNG file the screenshot tool saved, bottom row first.
-Picture readPicture(const std::string& path);
 
 // Mean absolute difference of two pictures of one size, 0 to 255; 255 when the sizes differ.
 double meanDifference(const Picture& a, const Picture& b);
