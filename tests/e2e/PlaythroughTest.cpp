@@ -266,7 +266,6 @@ TEST(Playthrough, WithoutTheFocusPlayHoldsShowingPausedAndGoesOnWithoutTheTimeAw
     };
     Picture before;
     auto last = held();
-    const double start = glfwGetTime();
     for (int pass = 0; pass < 5 && !game.paused; ++pass) {
         before = captureWindow(id);
         last = held();
@@ -280,7 +279,6 @@ TEST(Playthrough, WithoutTheFocusPlayHoldsShowingPausedAndGoesOnWithoutTheTimeAw
         EXPECT_EQ(held(), last);
         loopPass(game, lastTime);
     }
-    EXPECT_GT(glfwGetTime() - start, 1.5);
     EXPECT_LT(passes, 10) << "it waits for events rather than drawing on";
     // Back in front: the message returns, and the first frame is one frame long.
     EXPECT_EQ(state.message, "MIX");
