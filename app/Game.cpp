@@ -78,14 +78,37 @@ Game::~Game() {
 }
 
 void Game::frame(float& frameTime) {
+    followFocus(frameTime);
     advance(frameTime);
+    // Drawn and heard from between the last two physics steps, so the eye moves evenly at any
+    // frame rate.
+    physics->placeEye();
+    renderer->frameTime = frameTime;
     renderer->render(*scene);
     updateAudio(*audio, *scene, frameTime);
     printStatus(frameTime);
 }
 
+void Game::followFocus(float& frameTime) {
+    GameState& state = gameState();
+    if (state.away != paused) {
+        paused = state.away;
+        if (paused) {
+            heldMessage.swap(state.message);
+            state.message = "PAUSED";
+        } else {
+            state.message.swap(heldMessage);
+            heldMessage.clear();
+        }
+        pauseAudio(*audio, paused);
+    }
+    if (paused) {
+        frameTime = 0.0f;
+    }
+}
+
 void Game::advance(float& frameTime) {
-    if (!gameState().gameOver) {
+    if (!gameState().gameOver && !paused) {
         physics->step(frameTime);
         updater->update(*scene, frameTime);
     }

@@ -31,6 +31,7 @@ struct GameState {
     std::vector<ScreenQuad*> inventorySlots; // top to bottom; released by the Game's teardown
     btCollisionObject* pendingActorRemoval = nullptr; // not owned
     TextureTable textureTable;
+    bool away = false; // the window is iconified or lost the keyboard focus: play holds
 };
 
 // Built on first use and kept until the process exits.

@@ -59,3 +59,10 @@ WindowOptions scanOptions(int argc, const char* const argv[]) {
 int32_t centredPosition(int32_t modeSize, int32_t windowSize) {
     return static_cast<int32_t>(modeSize * 0.5) - windowSize / 2;
 }
+
+int32_t swapIntervalFrom(const char* value) {
+    if (value == nullptr || *value == '\0' || std::strcmp(value, "1") == 0) {
+        return 1;
+    }
+    return std::strcmp(value, "0") == 0 ? 0 : -1;
+}

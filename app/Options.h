@@ -21,3 +21,7 @@ WindowOptions scanOptions(int argc, const char* const argv[]);
 
 // Top-left corner that centres a window of the given size on a monitor mode.
 int32_t centredPosition(int32_t modeSize, int32_t windowSize);
+
+// The swap interval that MORBANE_VSYNC asks for: "0" turns vsync off, "1", an empty value or
+// none keeps it on; -1 for anything else.
+int32_t swapIntervalFrom(const char* value);

@@ -10,6 +10,7 @@
 
 #include "app/Console.h"
 #include "app/DriverPin.h"
+#include "app/Focus.h"
 #include "app/Game.h"
 #include "app/GameState.h"
 #include "app/KeyInput.h"
@@ -79,25 +80,36 @@ void initialise(int argc, const char* const argv[]) {
 void run() {
     GLFWwindow* window = theGame->window;
     glfwSetKeyCallback(window, keyCallback);
+    watchFocus(window);
     // Timer readings stay in double precision so long sessions keep fine frame times;
     // consumers get the difference as a float.
     double lastTime = 0.0;
     if (glfwWindowShouldClose(window)) {
         return;
     }
-    for (;;) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        const double now = glfwGetTime();
-        float frameTime = static_cast<float>(now - lastTime);
-        lastTime = now;
-        glfwPollEvents();
-        theGame->frame(frameTime);
-        glfwSwapBuffers(window);
-        if (glfwWindowShouldClose(window)) {
-            return;
-        }
+    while (loopPass(*theGame, lastTime)) {
     }
+}
+
+bool loopPass(Game& game, double& lastTime) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    const double now = glfwGetTime();
+    float frameTime = static_cast<float>(now - lastTime);
+    lastTime = now;
+    glfwPollEvents();
+    game.frame(frameTime);
+    glfwSwapBuffers(game.window);
+    if (glfwWindowShouldClose(game.window)) {
+        return false;
+    }
+    if (game.paused) {
+        // Whatever wakes the game (the focus back, the close button, a redraw) sees a frame
+        // drawn; the time it slept is nobody's.
+        glfwWaitEvents();
+        lastTime = glfwGetTime();
+    }
+    return true;
 }
 
 void shutdown() {

@@ -1,5 +1,6 @@
 #include "app/Window.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include <GL/glew.h>
@@ -7,6 +8,28 @@
 
 #include "app/Console.h"
 #include "app/Options.h"
+
+namespace {
+
+// Vsync unless MORBANE_VSYNC=0: a driver left to itself may draw thousands of frames a second.
+void applySwapInterval() {
+    int32_t interval = swapIntervalFrom(std::getenv("MORBANE_VSYNC"));
+    if (interval < 0) {
+        std::cout << "Unknown MORBANE_VSYNC value. Vsync stays on." << std::endl;
+        interval = 1;
+    }
+    glfwSwapInterval(interval);
+}
+
+// Looking reads the mouse's own motion, without the desktop's pointer acceleration, where the
+// platform offers it. GLFW applies it whenever the cursor is captured, F6 or not.
+void useRawMouseMotion(GLFWwindow* handle) {
+    if (glfwRawMouseMotionSupported()) {
+        glfwSetInputMode(handle, GLFW_RAW_MOUSE_MOTION, GLFW_TRUE);
+    }
+}
+
+} // namespace
 
 Window::Window(int argc, const char* const argv[]) {
     logLabel("WINDOW");
@@ -46,10 +69,12 @@ Window::Window(int argc, const char* const argv[]) {
     // GLFW ignores the position of a full-screen window.
     glfwSetWindowPos(handle, positionX, positionY);
     glfwMakeContextCurrent(handle);
+    applySwapInterval();
 
     // The context is current but GLEW is not up yet, so these come straight from the library.
     glEnable(GL_DEPTH_TEST);
     glfwSetInputMode(handle, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    useRawMouseMotion(handle);
     glfwSetCursorPos(handle, width * 0.5, height * 0.5);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glViewport(0, 0, width, height);

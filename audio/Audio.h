@@ -89,6 +89,8 @@ void releaseAudio(Audio* audio);
 
 // Once per frame, after the rules and whether or not the game is over.
 void updateAudio(Audio& audio, const Scene& scene, float frameTime);
+// Holds every sound where it is, or lets them all go on.
+void pauseAudio(Audio& audio, bool paused);
 
 // The heart from 70 % of life down: beats per minute (0 above) and loudness.
 float heartbeatRate(float lifeRatio);

@@ -55,6 +55,13 @@ void CCT::steer(const LookAngles& angles, MoveKey key) {
 
 void CCT::followCamera() {
     const glm::vec3 foot(controller->getFootPosition());
-    camera->position = glm::vec4(foot.x, foot.y + kEyeHeight, foot.z, 1.0f);
-    camera->view = rotation * glm::translate(glm::mat4(1.0f), -glm::vec3(camera->position));
+    previousEye = eye;
+    eye = glm::vec3(foot.x, foot.y + kEyeHeight, foot.z);
+    placeCamera(1.0f);
+}
+
+void CCT::placeCamera(float fraction) {
+    const glm::vec3 between = glm::mix(previousEye, eye, fraction);
+    camera->position = glm::vec4(between, 1.0f);
+    camera->view = rotation * glm::translate(glm::mat4(1.0f), -between);
 }

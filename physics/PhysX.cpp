@@ -112,6 +112,16 @@ void PhysX::step(float& frameTime) {
     accumulator = std::max(accumulator, 0.0f); // the slack may overdraw by a hair
 }
 
+float PhysX::stepFraction() const {
+    return std::clamp(accumulator / kStepTime, 0.0f, 1.0f);
+}
+
+void PhysX::placeEye() {
+    if (player != nullptr) {
+        player->placeCamera(stepFraction());
+    }
+}
+
 void PhysX::fixedStep() {
     updateTriggers();
     if (player == nullptr) {

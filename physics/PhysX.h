@@ -69,6 +69,10 @@ struct PhysX {
     // Removes the pending actor, then runs the fixed steps of 1/60 s the frame pays for, at
     // most kMaxStepsPerCall; the time beyond them is dropped.
     void step(float& frameTime);
+    // How far the time left in the accumulator reaches into the next step, 0 to 1.
+    float stepFraction() const;
+    // Puts the player's camera where its eye was that far between the last two steps.
+    void placeEye();
     // One fixed step: triggers, the player's move and its camera.
     void fixedStep();
     // Tests every trigger against the player and reports each touch found and lost.

@@ -122,8 +122,9 @@ CCT* PhysXFactory::createPlayer(PhysX& target) {
 
     player->camera = new Camera();
     const glm::vec3 foot(player->controller->getFootPosition());
-    player->camera->setView(glm::vec3(foot.x, foot.y + kEyeHeight, foot.z),
-                            glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    player->eye = glm::vec3(foot.x, foot.y + kEyeHeight, foot.z);
+    player->previousEye = player->eye;
+    player->camera->setView(player->eye, glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f));
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     const float nearPlane = 0.1f;
     const float farPlane = 100.0f;

@@ -213,7 +213,7 @@ void Renderer::render(Scene& scene) {
     }
     if (camera != nullptr && scene.water != nullptr && !scene.water->instances.empty()) {
         waterRenderer->drawWater(*camera, light, *scene.water->mesh, *waterTargets,
-                                 scene.water->instances.front());
+                                 scene.water->instances.front(), frameTime);
     }
     if (state.transparency) {
         glDisable(GL_BLEND);

@@ -65,6 +65,7 @@ struct Renderer {
     int32_t width = 0;              // the window's size in pixels
     int32_t height = 0;
     PassTimes* passTimes = nullptr; // the frame benchmark's, not owned; the game has none
+    float frameTime = 0.0f;         // seconds of play this frame, 0 while paused: moves the waves
 
     Renderer(int32_t width, int32_t height);
     ~Renderer();

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 
 #include "app/GameState.h"
 #include "assets/ShaderProgram.h"
@@ -125,12 +124,8 @@ WaterRenderer::~WaterRenderer() {
 }
 
 void WaterRenderer::drawWater(const Camera& camera, const Light& light, const Mesh& water,
-                              const WaterTargets& targets, const glm::mat4& waterMatrix) {
-    const float now = static_cast<float>(glfwGetTime());
-    currentTime = now;
-    deltaTime = now - previousTime;
-    previousTime = now;
-
+                              const WaterTargets& targets, const glm::mat4& waterMatrix,
+                              float frameTime) {
     glUseProgram(program->program);
     glBindVertexArray(water.buffers->vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, water.buffers->instanceBuffer);
@@ -148,7 +143,7 @@ void WaterRenderer::drawWater(const Camera& camera, const Light& light, const Me
 
     glUniform3f(cameraPosLocation, camera.position.x, camera.position.y, camera.position.z);
     glUniform3f(lightPositionLocation, light.position.x, light.position.y, light.position.z);
-    waveOffset = advanceWaveOffset(waveOffset, waveSpeed, deltaTime);
+    waveOffset = advanceWaveOffset(waveOffset, waveSpeed, frameTime);
     glUniform1f(offsetLocation, waveOffset);
 
     glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(water.buffers->indexCount),

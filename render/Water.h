@@ -32,9 +32,6 @@ struct WaterRenderer {
     GlName normalTexture = 0;         // "normalmap.png" of the TextureTable, not owned
     float waveSpeed = 0.02f;          // offset units per second
     float waveOffset = 0.0f;          // always in [0, 1)
-    float previousTime = 0.0f;        // seconds since the timer started
-    float currentTime = 0.0f;
-    float deltaTime = 0.0f;
     int32_t viewLocation = -1;
     int32_t projectionLocation = -1;
     int32_t reflectionLocation = -1;
@@ -51,7 +48,7 @@ struct WaterRenderer {
     WaterRenderer(const WaterRenderer&) = delete;
     WaterRenderer& operator=(const WaterRenderer&) = delete;
 
-    // Advances the waves by the time since the previous draw and draws the water once.
+    // Advances the waves by the frame's time (0 while the game is paused) and draws the water.
     void drawWater(const Camera& camera, const Light& light, const Mesh& water,
-                   const WaterTargets& targets, const glm::mat4& waterMatrix);
+                   const WaterTargets& targets, const glm::mat4& waterMatrix, float frameTime);
 };

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     glfwMakeContextCurrent(window);
+    glfwSwapInterval(0); // frames as fast as they come, not paced by the display
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) {
         std::fprintf(stderr, "glewInit failed\n");

@@ -219,6 +219,7 @@ void runSize(int width, int height, int frames, const char* pictures) {
     const std::string w = std::to_string(width), h = std::to_string(height);
     const char* const arguments[] = {"frame_bench", "-d", w.c_str(), h.c_str()};
     Window* window = new Window(4, arguments);
+    glfwSwapInterval(0); // frames as fast as they come, not paced by the display
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) {
         std::fprintf(stderr, "glewInit failed\n");

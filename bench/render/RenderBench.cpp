@@ -61,6 +61,7 @@ GLFWwindow* openWindow(int width, int height) {
         std::exit(1);
     }
     glfwMakeContextCurrent(window);
+    glfwSwapInterval(0); // frames as fast as they come, not paced by the display
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) {
         std::fprintf(stderr, "glewInit failed\n");

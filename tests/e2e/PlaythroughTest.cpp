@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include <AL/al.h>
 #include <GL/glew.h>
@@ -12,6 +13,7 @@
 
 #include "support/LevelGeometry.h"
 #include "app/DriverPin.h"
+#include "app/Focus.h"
 #include "app/Game.h"
 #include "app/GameState.h"
 #include "app/KeyInput.h"
@@ -19,10 +21,16 @@
 #include "app/Window.h"
 #include "assets/Scene.h"
 #include "gameplay/Camera.h"
+#include "gameplay/Updater.h"
 #include "physics/CCT.h"
 #include "physics/CharacterController.h"
 #include "physics/Drugs.h"
+#include "render/Renderer.h"
+#include "render/Water.h"
+#include "support/GameProcess.h"
+#include "support/PrivateDisplay.h"
 #include "support/Sandbox.h"
+#include "support/WindowCapture.h"
 
 namespace {
 
@@ -227,4 +235,62 @@ TEST(Playthrough, StandingStillTheMorbaneWinsOneLifeStepASecondLater) {
     // Each decrement waits a full second and then a frame.
     EXPECT_GE(played.frames, 32 * 60);
     EXPECT_LE(played.frames, 32 * 62 + 10);
+}
+
+// Another X client takes the focus for three seconds. Nothing advances meanwhile: the game
+// shows "PAUSED" where the message stood and otherwise the very picture it showed before, and
+// the first frame after carries none of the time away.
+TEST(Playthrough, WithoutTheFocusPlayHoldsShowingPausedAndGoesOnWithoutTheTimeAway) {
+    PrivateDisplay display;
+    PlayedGame played;
+    ASSERT_NE(played.game, nullptr);
+    Game& game = *played.game;
+    GameState& state = gameState();
+    watchFocus(game.window);
+    std::string id;
+    runCommand("xdotool search --sync --name '^Morbane$' | head -1 | tr -d '\\n'", &id);
+    runCommand("xdotool windowfocus --sync " + id);
+    played.player()->steer(LookAngles{}, MoveKey::Forward); // walks on, not being updated
+    double lastTime = glfwGetTime();
+    loopPass(game, lastTime); // a first picture
+    state.message = "MIX";
+    game.updater->lifeTimer = 0.5f; // no life point falls due around the pause
+    // The pointer crossing the window a second later wakes the waiting game once.
+    runCommand("xmessage -title thief away >/dev/null 2>&1 &"); // gone with the display
+    runCommand("xdotool search --sync --name '^thief$' | xargs xdotool windowfocus --sync; (sleep "
+               "1; xdotool mousemove --window " +
+               id + " 1 1 mousemove --window " + id + " 9 9) >/dev/null 2>&1 &");
+    const auto held = [&] {
+        return std::make_tuple(state.life, game.updater->lifeTimer,
+                               game.renderer->waterRenderer->waveOffset, played.foot());
+    };
+    Picture before;
+    auto last = held();
+    for (int pass = 0; pass < 5 && !game.paused; ++pass) {
+        before = captureWindow(id);
+        last = held();
+        loopPass(game, lastTime);
+    }
+    EXPECT_EQ(state.message, "PAUSED");
+    const Picture paused = captureWindow(id); // the last frame, while the game waits
+    runCommand("(sleep 1; xdotool windowfocus " + id + ") >/dev/null 2>&1 &");
+    int passes = 0;
+    for (; game.paused && passes < 20; ++passes) {
+        EXPECT_EQ(held(), last);
+        loopPass(game, lastTime);
+    }
+    EXPECT_LT(passes, 10) << "it waits for events rather than drawing on";
+    // Back in front: the message returns, and the first frame is one frame long.
+    EXPECT_EQ(state.message, "MIX");
+    EXPECT_EQ(state.life, std::get<0>(last));
+    EXPECT_LT(game.updater->lifeTimer - std::get<1>(last), 0.2f);
+
+    ASSERT_TRUE(paused.width == 800 && before.width == 800);
+    int text = 0, elsewhere = 0;
+    for (size_t i = 0; i < paused.rgb.size(); ++i) { // bottom rows first
+        (i / 3 / 800 < 50 && i / 3 % 800 >= 370 ? text : elsewhere) +=
+            paused.rgb[i] != before.rgb[i];
+    }
+    EXPECT_EQ(elsewhere, 0);
+    EXPECT_GT(text, 100);
 }

@@ -2,6 +2,7 @@
 // camera that go with it, and the triggers it touches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <utility>
@@ -187,27 +188,42 @@ TEST(Controller, SteersWhereThePlayerLooksAndCatchesUpAtMostEightStepsPerFrame) 
     world.frame(3.0f);
     EXPECT_EQ(world.physX.accumulator, 0.0f);
     expectNear(world.foot(), stride, 1e-5f);
-    // Below one step: time is owed, nothing moves, the view stays.
-    const glm::mat4 view = player.camera->view;
-    world.frame(0.01f);
-    EXPECT_EQ(world.physX.accumulator, 0.01f);
-    expectNear(world.foot(), stride, 1e-5f);
-    EXPECT_EQ(player.camera->view, view);
-    // 0.04 more pays for three steps; the eye follows, 5 above the foot.
-    world.frame(0.04f);
-    EXPECT_LT(world.physX.accumulator, 1e-6f);
-    expectNear(world.foot(), 4.0f * stride, 1e-5f);
-    const glm::vec3 eye = world.foot() + glm::vec3(0, 5, 0);
-    EXPECT_EQ(glm::vec3(player.camera->position), eye);
-    EXPECT_EQ(player.camera->view,
-              lookRotation(LookAngles{40, 20}) * glm::translate(glm::mat4(1.0f), -eye));
-    // A slow frame catches up eight steps at most and owes nothing beyond them.
+    // A slow frame catches up eight steps at most and owes nothing beyond them. (What is owed
+    // below a step shows in the even travel of the drawn eye, below.)
     for (const float slow : {0.05f, 0.5f, 30.0f}) {
         const glm::vec3 before = world.foot();
         world.frame(slow);
         const int steps = slow < 0.1f ? 3 : 8;
         expectNear(world.foot() - before, float(steps) * stride, 1e-4f);
         EXPECT_LT(world.physX.accumulator, kStepTime);
+    }
+    // The camera follows every step, 5 above the foot.
+    const glm::vec3 eye = world.foot() + glm::vec3(0, 5, 0);
+    EXPECT_EQ(glm::vec3(player.camera->position), eye);
+    EXPECT_EQ(player.camera->view,
+              lookRotation(LookAngles{40, 20}) * glm::translate(glm::mat4(1.0f), -eye));
+}
+
+// Walking at any display's rate, the eye drawn between the last two steps moves the same
+// distance every frame, where the steps alone move it 0 or 1/6 unit a frame.
+TEST(Controller, TheDrawnEyeTravelsEvenlyPerFrameAtEveryFrameRate) {
+    for (const float rate : {165.0f, 144.0f, 120.0f, 75.0f, 60.0f, 50.0f, 30.0f}) {
+        TestWorld world;
+        world.player->steer(LookAngles{30, 0}, MoveKey::Forward);
+        double sum = 0.0, squares = 0.0, n = 0.0;
+        glm::vec3 last(0.0f);
+        for (int frame = 0; frame < 2 * rate; ++frame) {
+            world.frame(1.0f / rate);
+            world.physX.placeEye();
+            const double travel = glm::length(glm::vec3(world.player->camera->position) - last);
+            last = glm::vec3(world.player->camera->position);
+            if (frame > rate / 2) { // walking by then
+                sum += travel, squares += travel * travel, n += 1.0;
+            }
+        }
+        const double mean = sum / n;
+        EXPECT_LT(std::sqrt(std::max(0.0, squares / n - mean * mean)) / mean, 0.05) << rate;
+        EXPECT_NEAR(mean, 10.0 / rate, 1e-3 * mean) << rate << " frames a second";
     }
 }
 

@@ -185,11 +185,12 @@ TEST(Rules, SpecialModelsWakeAsLifeDrains) {
     const glm::vec3 player(3.0f, 5.0f, 4.0f);
     const glm::mat4 identity(1.0f);
 
-    // Between 50 and 70 % only the non-orbiting models tilt, towards the player.
-    animateModel(tilting, player, 0.5f, 0.8f);
+    // Just above 70 % nothing moves; between 50 and 70 % only the non-orbiting models tilt,
+    // towards the player.
+    animateModel(tilting, player, 0.5f, 0.71f);
     EXPECT_EQ(head.transform, identity);
-    animateModel(orbiting, player, 0.5f, 0.6f);
-    animateModel(tilting, player, 0.5f, 0.6f);
+    animateModel(orbiting, player, 0.5f, 0.51f);
+    animateModel(tilting, player, 0.5f, 0.69f);
     EXPECT_FALSE(apparition.visible);
     EXPECT_EQ(apparition.transform, identity);
     EXPECT_FLOAT_EQ(tilting.angle, 0.8f); // z / |(x, z)| = 4 / 5
@@ -203,7 +204,7 @@ TEST(Rules, SpecialModelsWakeAsLifeDrains) {
     // placement is the quarter turn back, so the drawn centre is placement x transform.
     const glm::mat4 placement = glm::rotate(identity, -kQuarterTurn, glm::vec3(1, 0, 0));
     for (int frame = 0; frame < 10; ++frame) {
-        animateModel(orbiting, player, 0.5f, 0.4f);
+        animateModel(orbiting, player, 0.5f, 0.49f);
         ASSERT_TRUE(apparition.visible);
         const glm::vec3 centre =
             glm::vec3(placement * apparition.transform * glm::vec4(0, 0, 0, 1));

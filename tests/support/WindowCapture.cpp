@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 #include <FreeImage.h>
 
@@ -10,7 +11,10 @@
 
 Picture captureWindow(const std::string& windowId) {
     Picture picture;
-    const std::string path = "/tmp/morbane-capture-" + windowId + ".png";
+    // Windows on the private displays of tests running side by side get the same ids, so the
+    // file is named after this process too.
+    const std::string path =
+        "/tmp/morbane-capture-" + std::to_string(getpid()) + "-" + windowId + ".png";
     const std::string command = std::string(MORBANE_SCREENSHOT_TOOL) + " " + path + " " + windowId;
     FIBITMAP* image = runCommand(command) == 0 ? FreeImage_Load(FIF_PNG, path.c_str()) : nullptr;
     std::remove(path.c_str());
