@@ -26,3 +26,14 @@ double crossingRate(const std::vector<float>& channel, int rate, double from, do
 // Over [from, to) seconds: from -1 (only the left channel sounds) to 1 (only the right).
 double balance(const Capture& capture, double from, double to);
 double median(std::vector<double> values);
+
+// Loudness as ITU-R BS.1770 measures it, over [from, to) seconds of both channels: K-weighted
+// mean square in blocks of window seconds every hop seconds, in LUFS.
+std::vector<double> blockLoudness(const Capture& capture, double from, double to,
+                                  double window = 0.4, double hop = 0.1);
+// Integrated loudness: 400 ms blocks gated at -70 LUFS, then 10 LU below their mean.
+double integratedLoudness(const Capture& capture, double from, double to);
+// The largest magnitude of either channel between the samples, found by 4x oversampling, in dBTP.
+double truePeak(const Capture& capture, double from, double to);
+// Pearson correlation of a series with itself lag values later.
+double autocorrelation(const std::vector<double>& series, size_t lag);
