@@ -51,11 +51,14 @@ std::vector<float> loudness(const Capture& capture, double window) {
 }
 
 std::vector<double> onsets(const std::vector<float>& loud, double window, float threshold,
-                           double refractory) {
+                           double refractory, float rise) {
     std::vector<double> times;
+    const size_t before = size_t(0.3 / window);
     for (size_t i = 1; i < loud.size(); ++i) {
         const double t = i * window;
-        if (loud[i] >= threshold && loud[i - 1] < threshold &&
+        const float quietest = *std::min_element(&loud[i - std::min(i, before)], &loud[i]);
+        const float level = std::max(threshold, rise * quietest);
+        if (loud[i] >= level && loud[i - 1] < level &&
             (times.empty() || t - times.back() >= refractory)) {
             times.push_back(t);
         }
@@ -121,11 +124,12 @@ struct Stage {
 std::vector<double> kWeightedPower(const Capture& capture, size_t begin, size_t end) {
     const double pi = 3.14159265358979323846;
     double k = std::tan(pi * 1681.974450955533 / capture.rate), q = 0.7071752369554196;
-    const double vh = std::pow(10.0, 3.999843853973347 / 20.0), vb = std::pow(vh, 0.4996667741545416);
+    const double vh = std::pow(10.0, 3.999843853973347 / 20.0),
+                 vb = std::pow(vh, 0.4996667741545416);
     double a0 = 1.0 + k / q + k * k;
-    const Stage shelf{{(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0,
-                       (vh - vb * k / q + k * k) / a0},
-                      {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0}};
+    const Stage shelf{
+        {(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0},
+        {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0}};
     k = std::tan(pi * 38.13547087602444 / capture.rate), q = 0.5003270373238773;
     a0 = 1.0 + k / q + k * k;
     const Stage high{{1.0, -2.0, 1.0}, {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0}};
@@ -206,15 +210,14 @@ double truePeak(const Capture& capture, double from, double to) {
 }
 
 double autocorrelation(const std::vector<double>& series, size_t lag) {
-    const size_t n = series.size() > lag ? series.size() - lag : 0;
-    double ma = 0.0, mb = 0.0;
-    for (size_t i = 0; i < n; ++i) {
-        ma += series[i] / n, mb += series[i + lag] / n;
+    double mean = 0.0;
+    for (double value : series) {
+        mean += value / double(series.size());
     }
-    double ab = 0.0, aa = 0.0, bb = 0.0;
-    for (size_t i = 0; i < n; ++i) {
-        const double a = series[i] - ma, b = series[i + lag] - mb;
-        ab += a * b, aa += a * a, bb += b * b;
+    double together = 0.0, alone = 1e-30;
+    for (size_t i = 0; i < series.size(); ++i) {
+        alone += (series[i] - mean) * (series[i] - mean);
+        together += i + lag < series.size() ? (series[i] - mean) * (series[i + lag] - mean) : 0.0;
     }
-    return ab / std::sqrt(aa * bb + 1e-30);
+    return together / alone;
 }

@@ -17,9 +17,10 @@ Capture readCapture(const std::string& wavPath);
 
 // Loudness of both channels together: RMS over windows of the given seconds.
 std::vector<float> loudness(const Capture& capture, double window);
-// Seconds at which loudness rises through threshold, at least refractory seconds apart.
+// Seconds at which loudness rises through threshold, at least refractory seconds apart; with a
+// rise, also to that many times the quietest of the 0.3 s before (an event over another's tail).
 std::vector<double> onsets(const std::vector<float>& loud, double window, float threshold,
-                           double refractory);
+                           double refractory, float rise = 0.0f);
 // Over [from, to) seconds of one channel: the RMS and the zero crossings per second.
 double rms(const std::vector<float>& channel, int rate, double from, double to);
 double crossingRate(const std::vector<float>& channel, int rate, double from, double to);
@@ -35,5 +36,5 @@ std::vector<double> blockLoudness(const Capture& capture, double from, double to
 double integratedLoudness(const Capture& capture, double from, double to);
 // The largest magnitude of either channel between the samples, found by 4x oversampling, in dBTP.
 double truePeak(const Capture& capture, double from, double to);
-// Pearson correlation of a series with itself lag values later.
+// The sample autocorrelation of a series at a lag of lag values (1 for a copy of itself).
 double autocorrelation(const std::vector<double>& series, size_t lag);
