@@ -111,7 +111,7 @@ const VoiceSetting kVoiceSettings[kVoiceCount] = {
     {1.0f, 4.0f, false, true, 0.1f},   // pond
     {0.8f, 5.0f, false, false, 0.2f},  // step
     {1.0f, 1.0f, true, false, 0.0f},   // heart
-    {0.7f, 4.0f, false, false, 0.3f},  // whisper
+    {0.9f, 4.0f, false, false, 0.3f},  // whisper
     {1.0f, 8.0f, false, false, 0.4f},  // moan
     {1.0f, 8.0f, false, false, 0.4f},  // moan 2
     {0.6f, 1.0f, true, false, 0.7f},   // event

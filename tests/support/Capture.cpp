@@ -11,7 +11,7 @@ void captureSoundTo(const std::string& folder, const std::string& wavPath) {
     const std::string config = folder + "/alsoft-capture.conf";
     std::ofstream out(config, std::ios::trunc);
     if (wavPath.empty()) {
-        out << "[general]\ndrivers=nosuchdriver\n";
+        out << "[general]\ndrivers=alsa\n[alsa]\ndevice=nosuchcard\n";
     } else {
         out << "[general]\ndrivers=wave\nchannels=stereo\nstereo-mode=speakers\nhrtf=false\n"
                "frequency=48000\n[wave]\nfile="

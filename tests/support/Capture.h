@@ -11,7 +11,7 @@ struct Capture {
 };
 
 // Points ALSOFT_CONF at a configuration in folder that sends the mix to wavPath as plain stereo
-// (no HRTF); with an empty wavPath it names only a driver that does not exist.
+// (no HRTF); with an empty wavPath it names only ALSA, on a card that does not exist.
 void captureSoundTo(const std::string& folder, const std::string& wavPath);
 Capture readCapture(const std::string& wavPath);
 

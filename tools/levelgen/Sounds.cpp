@@ -271,7 +271,7 @@ Samples buzz() {
         const float square = std::sin(kTwoPi * 100.0f * t) >= 0.0f ? 1.0f : -1.0f;
         out[i] = gate(t, 0.0f, 0.5f, 0.02f) * muffle.run(square);
     }
-    normalise(out, 0.45f);
+    normalise(out, 0.35f);
     return out;
 }
 
