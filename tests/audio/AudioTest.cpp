@@ -5,7 +5,6 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -60,14 +59,14 @@ struct Listening {
     }
     double now() const { return std::chrono::duration<double>(Clock::now() - opened).count(); }
 
-    // Frames of about 10 ms for the given seconds, each with its real frame time, as the main
-    // loop runs them; before each frame's sound the caller may move the game on.
+    // Frames of about 10 ms (or frame) for the given seconds, each with its real frame time, as
+    // the main loop runs them; before each frame's sound the caller may move the game on.
     void play(
-        const Scene& scene, double seconds,
-        const std::function<void(float)>& rules = [](float) {}) {
+        const Scene& scene, double seconds, const std::function<void(float)>& rules = [](float) {},
+        int frame = 10) {
         const double end = now() + seconds;
         while (now() < end) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(frame));
             const Clock::time_point time = Clock::now();
             const float frameTime = std::chrono::duration<float>(time - last).count();
             last = time;
@@ -98,15 +97,16 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
 
     Scene scene; // no camera, no player: the heart needs neither
     GameState& state = gameState();
-    // The last phase is the defeat.
+    // The last phase is the defeat; the one before it runs at 14 frames a second.
     const float lives[] = {80.0f, 70.0f, 40.0f, 10.0f, 0.0f};
-    const double lengths[] = {1.2, 3.4, 2.4, 1.9, 1.5};
+    const double lengths[] = {1.2, 3.4, 2.4, 2.4, 1.5};
     double starts[5] = {};
     for (int phase = 0; phase < 5; ++phase) {
         state.life = lives[phase];
         state.gameOver = phase == 4;
         starts[phase] = listening.now();
-        listening.play(scene, lengths[phase]);
+        listening.play(
+            scene, lengths[phase], [](float) {}, phase == 3 ? 70 : 10);
     }
     const Capture mix = listening.close();
     ASSERT_GT(mix.left.size(), (starts[4] + 1.0) * mix.rate);
@@ -130,6 +130,10 @@ TEST(Audio, HeartQuickensAndSwellsAsLifeFallsWhileMissingSoundsAreReported) {
             peaks[phase] = std::max(peaks[phase], double(loud[w]));
         }
         rates[phase] = intervals.empty() ? 0.0 : 60.0 / median(intervals);
+        if (phase == 3 && intervals.size() > 2) { // after the beat queued at the last rate
+            const auto [low, high] = std::minmax_element(intervals.begin() + 1, intervals.end());
+            EXPECT_LT(*high - *low, 0.025) << "beats fall on frames";
+        }
     }
     EXPECT_LT(peaks[0], 0.002) << "no beat above 70 %";
     EXPECT_NEAR(rates[1], 60.0, 5.0);
@@ -174,7 +178,6 @@ TEST(Audio, StepsComeTwiceASecondOnlyWhileThePlayerWalksOnTheGround) {
     for (size_t s = 1; s < steps.size(); ++s) {
         EXPECT_NEAR(steps[s] - steps[s - 1], 0.5, 0.1) << s;
     }
-    EXPECT_NEAR((steps.back() - steps.front()) / double(steps.size() - 1), 0.5, 0.04);
 }
 
 // After Tab the listener is the free camera, here left of the pond where the player has it on
@@ -276,7 +279,6 @@ TEST(Audio, PickUpsTheTableAndTheCureEachHaveTheirSound) {
         quiet += 1;
     }
     const double tail = quiet * 0.05 - heard[2] - double(chime.frames) / chime.samplerate;
-    std::printf("the chime's tail reaches -30 dB %.2f s after its file ends\n", tail);
     EXPECT_GE(tail, 0.5);
     // The refusal is dull: no louder than the bell over its first 400 ms.
     EXPECT_LE(blockLoudness(mix, heard[0], heard[0] + 0.4)[0],
@@ -317,9 +319,8 @@ TEST(Audio, AWholeGameKeepsHeadroomANightThatNeverRepeatsAPondThatNearsAndEndsWi
     Model apparition{nullptr, glm::mat4(1), nullptr, {glm::mat4(1)}, false};
     Model head{nullptr, glm::mat4(1), nullptr, {glm::translate(glm::mat4(1), {-20, 0, 20})}};
     Model faces{nullptr, glm::mat4(1), nullptr, {glm::translate(glm::mat4(1), {-40, 0, 15})}};
-    AnimatedModel animated[3] = {{&apparition, 0.0f, 0.0f, 0.0f, true},
-                                 {&head, 0.0f, 20.0f, 4.0f, false},
-                                 {&faces, 0.0f, 20.0f, 4.0f, false}};
+    AnimatedModel animated[3] = {
+        {&apparition, 0, 0, 0, true}, {&head, 0, 20, 4, false}, {&faces, 0, 20, 4, false}};
     CCT& player = *world.player;
     Camera& eye = *player.camera;
     Scene scene;
@@ -328,27 +329,24 @@ TEST(Audio, AWholeGameKeepsHeadroomANightThatNeverRepeatsAPondThatNearsAndEndsWi
     scene.animatedModels = {&animated[0], &animated[1], &animated[2]};
     GameState& state = gameState();
     listening.open();
-    // Each phase: until when, the life, and the walk (towards the pond, round it, or none).
-    const struct {
-        double until;
-        float life;
-        int walk;
-    } phases[] = {{18.0, 100.0f, 0}, {22.0, 100.0f, 1}, {26.0, 100.0f, 0}, {30.0, 60.0f, 2},
-                  {34.0, 40.0f, 0},  {38.0, 40.0f, 2},  {41.0, 10.0f, 0},  {44.0, 0.0f, 0}};
+    // Each phase: until when, the life, and the walk (none, towards the pond, or round it).
+    const float phases[][3] = {{18, 100, 0}, {22, 100, 1}, {26, 100, 0}, {30, 60, 2},
+                               {34, 40, 0},  {38, 40, 2},  {41, 10, 0},  {44, 0, 0}};
     double shore = 0.0, end = 0.0;
     for (const auto& phase : phases) {
-        state.life = phase.life;
-        state.gameOver = phase.life <= 0.0f;
-        apparition.visible = phase.life < 50.0f && !state.gameOver;
-        state.medicineCount = phase.until > 37.0 ? 1 : 0;
+        const int walk = int(phase[2]);
+        state.life = phase[1];
+        state.gameOver = state.life <= 0.0f;
+        apparition.visible = state.life < 50.0f && !state.gameOver;
+        state.medicineCount = phase[0] > 37.0f ? 1 : 0;
         end = state.gameOver ? listening.now() : end;
-        listening.play(scene, phase.until - listening.now(), [&](float frameTime) {
+        listening.play(scene, phase[0] - listening.now(), [&](float frameTime) {
             const glm::vec3 foot = world.foot(), toPond = pondCentre - foot;
             const float distance = glm::length(glm::vec2(toPond.x, toPond.z));
-            glm::vec3 heading = phase.walk == 2 ? glm::cross(toPond, glm::vec3(0, 1, 0)) : toPond;
+            glm::vec3 heading = walk == 2 ? glm::cross(toPond, glm::vec3(0, 1, 0)) : toPond;
             heading = glm::normalize(glm::vec3(heading.x, 0.0f, heading.z));
-            const bool walking = phase.walk == 2 || (phase.walk == 1 && distance > 10.0f);
-            shore = phase.walk == 1 && !walking && shore == 0.0 ? listening.now() : shore;
+            const bool walking = walk == 2 || (walk == 1 && distance > 10.0f);
+            shore = walk == 1 && !walking && shore == 0.0 ? listening.now() : shore;
             player.velocity = glm::vec4(walking ? 11.0f * heading : glm::vec3(0.0f), 0.0f);
             world.frame(frameTime);
             const glm::vec3 at = world.foot() + glm::vec3(0.0f, 5.0f, 0.0f);
@@ -382,10 +380,6 @@ TEST(Audio, AWholeGameKeepsHeadroomANightThatNeverRepeatsAPondThatNearsAndEndsWi
     };
     const double cut = largestStep(end - 0.05, end + 0.25);
     const double before = largestStep(end - 1.2, end - 0.2);
-    std::printf(
-        "integrated %.1f LUFS, true peak %.2f dBTP, night's self-correlation %.2f, "
-        "pond %.1f LUFS at the spawn and %.1f at the shore, step at the end %.3f against %.3f\n",
-        whole, peak, repeat, atSpawn, atShore, cut, before);
     EXPECT_NEAR(whole, -18.0, 2.0);
     EXPECT_LE(peak, -1.0);
     EXPECT_LT(repeat, 0.5);
