@@ -206,7 +206,7 @@ Audio* createAudio(const std::string& folder) {
     alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
     createEfx(audio->efx, audio->device, kVoiceCount);
     if (audio->efx.slot == 0) {
-        report("NO ALC_EXT_EFX, PLAYING DRY");
+        report("NO EFFECTS (ALC_EXT_EFX), PLAYING DRY");
     }
     loadSounds(*audio, folder);
     createGaps(*audio);

@@ -7,15 +7,15 @@
 
 #include <sndfile.h>
 
-void captureSoundTo(const std::string& folder, const std::string& wavPath) {
+void captureSoundTo(const std::string& folder, const std::string& wavPath, bool dry) {
     const std::string config = folder + "/alsoft-capture.conf";
     std::ofstream out(config, std::ios::trunc);
     if (wavPath.empty()) {
         out << "[general]\ndrivers=alsa\n[alsa]\ndevice=nosuchcard\n";
     } else {
         out << "[general]\ndrivers=wave\nchannels=stereo\nstereo-mode=speakers\nhrtf=false\n"
-               "frequency=48000\n[wave]\nfile="
-            << wavPath << "\n";
+               "frequency=48000\n"
+            << (dry ? "excludefx=eaxreverb,reverb\n" : "") << "[wave]\nfile=" << wavPath << "\n";
     }
     setenv("ALSOFT_CONF", config.c_str(), 1);
 }

@@ -11,8 +11,9 @@ struct Capture {
 };
 
 // Points ALSOFT_CONF at a configuration in folder that sends the mix to wavPath as plain stereo
-// (no HRTF); with an empty wavPath it names only ALSA, on a card that does not exist.
-void captureSoundTo(const std::string& folder, const std::string& wavPath);
+// (no HRTF), dry if asked, as an OpenAL without reverb; with an empty wavPath it names only ALSA,
+// on a card that does not exist.
+void captureSoundTo(const std::string& folder, const std::string& wavPath, bool dry = false);
 Capture readCapture(const std::string& wavPath);
 
 // Loudness of both channels together: RMS over windows of the given seconds.
