@@ -8,7 +8,6 @@
 namespace {
 
 constexpr float kReleasePerSecond = 1.4125f; // the headroom recovers by 3 dB a second
-constexpr float kCrest = 1.0f; // the peak of a sum against the root of its summed squares
 
 constexpr float kLookBack = 0.05f;  // seconds of a sound around its play position that the
 constexpr float kLookAhead = 0.25f; // listener's next gain may still meet
@@ -122,10 +121,10 @@ void mixVoices(Audio& audio, const glm::vec3& listener, float frameTime) {
         const float voice = voicePeak(audio, v, listener);
         squares += voice * voice;
     }
-    // The voices are unrelated, so their peaks add as powers do, with an allowance for the
-    // moments they meet and for the reverb. Down at once when the sum could clip, back up slowly
-    // so nothing pumps.
-    const float peak = kCrest * std::sqrt(squares);
+    // The voices are unrelated, so their peaks add as powers do; the ceiling keeps room for the
+    // rarer moments they meet and for the reverb. Down at once when the sum could reach it, back
+    // up slowly so nothing pumps.
+    const float peak = std::sqrt(squares);
     const float allowed = std::min(1.0f, kMixCeiling / std::max(1e-6f, peak));
     hearing.headroom = std::min(allowed, hearing.headroom * std::pow(kReleasePerSecond, frameTime));
     alListenerf(AL_GAIN, hearing.headroom);

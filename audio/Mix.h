@@ -1,12 +1,13 @@
 #pragma once
 // The mix behind the listening: voices started at full level and faded out rather than cut,
-// world voices darkened with distance, and the listener's gain kept low enough that everything
-// that plays at once stays below full scale.
+// world voices darkened with distance, and the listener's gain kept low enough that what plays
+// at once stays below full scale.
 #include <glm/glm.hpp>
 
 #include "audio/Audio.h"
 
-// The mix's peak may reach this, before inter-sample peaks (-1.5 dBFS).
+// The mix's estimated peak may reach this (-1.5 dBFS); OpenAL Soft's own limiter stands behind
+// it at full scale.
 constexpr float kMixCeiling = 0.84f;
 
 // Plays a buffer from its start on a voice, at the voice's full level.
