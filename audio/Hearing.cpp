@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include <AL/al.h>
+#include <AL/alext.h>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "app/GameState.h"
 #include "assets/Scene.h"
 #include "audio/Audio.h"
+#include "audio/Mix.h"
 #include "gameplay/Camera.h"
 #include "gameplay/FreeCamera.h"
 #include "gameplay/Updater.h"
@@ -25,6 +27,10 @@ constexpr float kTeleport = 3.0f;       // farther in one frame is no walk
 constexpr float kGroundProbe = 0.3f;    // how far below the feet the ground may be
 constexpr float kHeartFastest = 140.0f; // beats per minute at zero life
 constexpr float kHeartSlowest = 60.0f;
+constexpr float kHeartLead = 0.3f;     // seconds of beats queued beyond what plays
+constexpr float kFadeSeconds = 0.25f;  // what stops fades out over this
+constexpr float kWhisperSpread = 0.8f; // the whisper's radius against its distance
+constexpr float kFirstCall = 3.0f;     // seconds from the start to the night's first call
 
 uint32_t scramble(uint32_t x) {
     x ^= x >> 16;
@@ -39,17 +45,25 @@ float unitAt(uint32_t x) {
     return static_cast<float>(scramble(x) >> 8) / 16777216.0f;
 }
 
-void play(ALuint source, AlName buffer) {
-    if (buffer == 0) {
-        return;
-    }
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
-    alSourcePlay(source);
-}
-
 void placeAt(ALuint source, const glm::vec3& position) {
     alSource3f(source, AL_POSITION, position.x, position.y, position.z);
+}
+
+// One of a set of variants, never the one before when there is a choice; a variant whose file
+// is missing gives way to the first.
+AlName variantOf(const Audio& audio, SoundId first, int count, uint32_t pick, int& last) {
+    int variant = static_cast<int>(pick % static_cast<uint32_t>(count));
+    variant = variant == last ? (variant + 1) % count : variant;
+    last = variant;
+    const AlName buffer = audio.buffers[first + variant];
+    return buffer != 0 ? buffer : audio.buffers[first];
+}
+
+float bufferSeconds(ALuint buffer) {
+    ALint bytes = 0, rate = 0;
+    alGetBufferi(buffer, AL_SIZE, &bytes);
+    alGetBufferi(buffer, AL_FREQUENCY, &rate);
+    return rate > 0 ? static_cast<float>(bytes) / (2.0f * static_cast<float>(rate)) : 0.0f;
 }
 
 const Camera* activeCamera(const Scene& scene, const GameState& state) {
@@ -79,7 +93,7 @@ Notice noticeOf(const std::string& message) {
 
 void playEvent(Audio& audio, SoundId sound) {
     Hearing& hearing = audio.hearing;
-    play(audio.sources[EventVoice + hearing.eventCount % 2], audio.buffers[sound]);
+    startVoice(audio, VoiceId(EventVoice + hearing.eventCount % 2), audio.buffers[sound]);
     hearing.eventCount += 1;
 }
 
@@ -98,7 +112,7 @@ void hearEvents(Audio& audio, const Scene& scene, const GameState& state) {
     if (state.gameOver && !hearing.gameOver) {
         // The heart and the creatures fall silent; the night and the pond go on.
         for (VoiceId voice : {HeartVoice, StepVoice, WhisperVoice, MoanVoice, MoanVoice2}) {
-            alSourceStop(audio.sources[voice]);
+            fadeOut(audio, voice, kFadeSeconds);
         }
         hearing.whispering = false;
         playEvent(audio, state.life <= 0.0f ? FlatlineSound : ReliefSound);
@@ -120,6 +134,10 @@ void hearSteps(Audio& audio, const Scene& scene, const GameState& state, float f
     }
     const CharacterController& controller = *scene.player->controller;
     const glm::vec3 foot = glm::vec3(controller.getFootPosition());
+    // Walking needs a key held: once it is released no new step starts, even while the capsule
+    // still slides or the physics step has yet to catch up.
+    const glm::vec4 velocity = scene.player->velocity;
+    const bool striding = velocity.x != 0.0f || velocity.z != 0.0f;
     const float moved = glm::length(glm::vec2(foot.x - hearing.foot.x, foot.z - hearing.foot.z));
     hearing.foot = foot;
     if (moved > 0.0f) {
@@ -130,7 +148,7 @@ void hearSteps(Audio& audio, const Scene& scene, const GameState& state, float f
         hearing.stillTime += frameTime;
         hearing.walking = hearing.walking && hearing.stillTime <= kStandStill;
     }
-    if (state.gameOver || !hearing.walking) {
+    if (state.gameOver || !hearing.walking || !striding) {
         hearing.stepTimer = kStepInterval - kFirstStep;
         return;
     }
@@ -148,26 +166,58 @@ void hearSteps(Audio& audio, const Scene& scene, const GameState& state, float f
     const ALuint source = audio.sources[StepVoice];
     placeAt(source, foot);
     alSourcef(source, AL_PITCH, 0.9f + 0.2f * unitAt(count + 7u));
-    play(source, audio.buffers[Step1Sound + variant]);
+    startVoice(audio, StepVoice, audio.buffers[Step1Sound + variant]);
 }
 
-void hearHeart(Audio& audio, const GameState& state, float frameTime) {
+// Beats go into the heart's queue with silent gaps behind them, so they fall on the device's
+// clock and not on frames; the queue runs a little ahead of what plays.
+void queueBeat(Audio& audio, float interval) {
     Hearing& hearing = audio.hearing;
+    ALuint names[1 + kGapBuffers] = {};
+    int count = 0;
+    names[count++] = variantOf(audio, HeartbeatSound, kVariants, scramble(hearing.beatCount++ + 5u),
+                               hearing.lastBeat);
+    const float beat = bufferSeconds(names[0]);
+    int gap = static_cast<int>(std::lround((interval - beat) * 1000.0f));
+    for (int g = kGapBuffers - 1; g >= 0; --g) {
+        if (gap >= (1 << g) && audio.gaps[g] != 0) {
+            names[count++] = audio.gaps[g];
+            gap -= 1 << g;
+        }
+    }
+    alSourceQueueBuffers(audio.sources[HeartVoice], count, names);
+    for (int n = 0; n < count; ++n) {
+        hearing.heartAhead += bufferSeconds(names[n]);
+    }
+}
+
+void hearHeart(Audio& audio, const GameState& state) {
+    Hearing& hearing = audio.hearing;
+    const ALuint source = audio.sources[HeartVoice];
+    ALint processed = 0, queued = 0;
+    alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    for (; processed > 0; --processed) {
+        ALuint done = 0;
+        alSourceUnqueueBuffers(source, 1, &done);
+        hearing.heartAhead -= bufferSeconds(done);
+    }
+    alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+    hearing.heartAhead = queued == 0 ? 0.0f : hearing.heartAhead;
     const float ratio = state.life / state.totalLife;
     const float rate = heartbeatRate(ratio);
-    if (state.gameOver || rate == 0.0f) {
-        hearing.heartTimer = 1e9f; // the first beat comes at once
-        return;
+    if (state.gameOver || rate == 0.0f || audio.buffers[HeartbeatSound] == 0) {
+        return; // what is queued plays out, or fades at the end
     }
-    const float interval = 60.0f / rate;
-    hearing.heartTimer += frameTime;
-    if (hearing.heartTimer < interval) {
-        return;
+    hearing.loudness[HeartVoice] = hearing.gains[HeartVoice] * heartbeatGain(ratio);
+    float played = 0.0f;
+    alGetSourcef(source, AL_SEC_OFFSET, &played);
+    while (hearing.heartAhead - played < kHeartLead) {
+        queueBeat(audio, 60.0f / rate);
     }
-    hearing.heartTimer =
-        hearing.heartTimer < 2.0f * interval ? hearing.heartTimer - interval : 0.0f;
-    alSourcef(audio.sources[HeartVoice], AL_GAIN, heartbeatGain(ratio));
-    play(audio.sources[HeartVoice], audio.buffers[HeartbeatSound]);
+    if (!voicePlaying(audio, HeartVoice)) {
+        hearing.fades[HeartVoice] = Fade{};
+        alSourcePlay(source);
+    }
 }
 
 // The centre of the drawn placement of a model nearest to the listener.
@@ -189,6 +239,38 @@ glm::vec3 nearestPlacement(const Model& model, const glm::vec3& listener) {
     return best;
 }
 
+// The apparition whispers a phrase, pauses, and whispers another while it is in sight; it is
+// spread over a part of the circle round the listener, so it never sits in one ear.
+void hearApparition(Audio& audio, const Model& model, bool heard, const glm::vec3& listener,
+                    float frameTime) {
+    Hearing& hearing = audio.hearing;
+    const ALuint source = audio.sources[WhisperVoice];
+    if (!heard) {
+        if (hearing.whispering) {
+            fadeOut(audio, WhisperVoice, kFadeSeconds);
+        }
+        hearing.whispering = false;
+        return;
+    }
+    const glm::vec3 place = nearestPlacement(model, listener);
+    placeAt(source, place);
+    alSourcef(source, AL_SOURCE_RADIUS, kWhisperSpread * glm::length(place - listener));
+    if (!hearing.whispering) {
+        hearing.whispering = true;
+        hearing.whisperPause = 0.0f;
+    }
+    if (voicePlaying(audio, WhisperVoice)) {
+        return;
+    }
+    hearing.whisperPause -= frameTime;
+    if (hearing.whisperPause <= 0.0f) {
+        const uint32_t count = hearing.stepCount + hearing.moanCount + hearing.beatCount;
+        startVoice(audio, WhisperVoice,
+                   variantOf(audio, WhisperSound, kVariants, scramble(count), hearing.lastWhisper));
+        hearing.whisperPause = 0.8f + 2.2f * unitAt(count + 31u);
+    }
+}
+
 void hearCreatures(Audio& audio, const Scene& scene, const GameState& state,
                    const glm::vec3& listener, float frameTime) {
     Hearing& hearing = audio.hearing;
@@ -197,39 +279,33 @@ void hearCreatures(Audio& audio, const Scene& scene, const GameState& state,
     for (const AnimatedModel* animated : scene.animatedModels) {
         const Model& model = *animated->model;
         if (animated->orbits) {
-            const bool heard = !state.gameOver && model.visible;
-            const ALuint source = audio.sources[WhisperVoice];
-            if (heard) {
-                placeAt(source, nearestPlacement(model, listener));
-            }
-            if (heard && !hearing.whispering && audio.buffers[WhisperSound] != 0) {
-                play(source, audio.buffers[WhisperSound]);
-            } else if (!heard && hearing.whispering) {
-                alSourceStop(source);
-            }
-            hearing.whispering = heard && audio.buffers[WhisperSound] != 0;
+            hearApparition(audio, model, !state.gameOver && model.visible, listener, frameTime);
             continue;
         }
         if (moaner == kMoaners) {
             continue;
         }
-        const ALuint source = audio.sources[MoanVoice + moaner];
+        const VoiceId voice = VoiceId(MoanVoice + moaner);
         float& timer = hearing.moanTimers[moaner++];
         if (!tilting) {
             timer = 0.0f;
             continue;
         }
-        placeAt(source, nearestPlacement(model, listener));
+        placeAt(audio.sources[voice], nearestPlacement(model, listener));
         timer -= frameTime;
         if (timer <= 0.0f) {
             timer = 5.0f + 4.0f * unitAt(hearing.moanCount++);
-            alSourcef(source, AL_PITCH, 0.85f + 0.3f * unitAt(hearing.moanCount + 99u));
-            play(source, audio.buffers[MoanSound]);
+            alSourcef(audio.sources[voice], AL_PITCH,
+                      0.85f + 0.3f * unitAt(hearing.moanCount + 99u));
+            startVoice(audio, voice,
+                       variantOf(audio, MoanSound, kVariants, scramble(hearing.moanCount + 3u),
+                                 hearing.lastMoan));
         }
     }
 }
 
-// The pond sounds from the point of the water nearest to the listener.
+// The pond sounds from the point of its shore nearest to the listener: the edge of the water's
+// disc, the ellipse inside its bounding square.
 void hearPond(Audio& audio, const Scene& scene, const glm::vec3& listener) {
     Hearing& hearing = audio.hearing;
     if (scene.water == nullptr || scene.water->bounds == nullptr) {
@@ -247,13 +323,56 @@ void hearPond(Audio& audio, const Scene& scene, const glm::vec3& listener) {
     if (low.x > high.x) {
         return;
     }
-    const ALuint source = audio.sources[PondVoice];
-    placeAt(source, glm::vec3(std::clamp(listener.x, low.x, high.x), high.y,
-                              std::clamp(listener.z, low.z, high.z)));
+    const glm::vec2 centre = 0.5f * glm::vec2(low.x + high.x, low.z + high.z);
+    const glm::vec2 radii = glm::max(0.5f * glm::vec2(high.x - low.x, high.z - low.z), 1e-3f);
+    const glm::vec2 away = (glm::vec2(listener.x, listener.z) - centre) / radii;
+    const float length = glm::length(away);
+    const glm::vec2 shore = centre + radii * (length > 1e-4f ? away / length : glm::vec2(1, 0));
+    placeAt(audio.sources[PondVoice], glm::vec3(shore.x, high.y, shore.y));
     if (!hearing.pondPlaying && audio.buffers[PondSound] != 0) {
-        play(source, audio.buffers[PondSound]);
+        startVoice(audio, PondVoice, audio.buffers[PondSound]);
         hearing.pondPlaying = true;
     }
+}
+
+// Smooth noise in [0, 1] over time, a new value every cell seconds, never repeating.
+float driftAt(float t, float cell, uint32_t seed) {
+    const float x = t / cell;
+    const float start = std::floor(x), f = x - start;
+    const uint32_t at = static_cast<uint32_t>(start) * 2u + seed;
+    const float s = f * f * (3.0f - 2.0f * f);
+    return unitAt(at) + (unitAt(at + 2u) - unitAt(at)) * s;
+}
+
+// The wind swells and calms on noise of its own, so its loops never sound the same twice.
+void hearWind(Audio& audio, float frameTime) {
+    Hearing& hearing = audio.hearing;
+    hearing.nightTime += frameTime;
+    const float t = hearing.nightTime;
+    hearing.loudness[NightVoice] =
+        hearing.gains[NightVoice] * (0.45f + 0.55f * driftAt(t, 1.3f, 1001u));
+    hearing.loudness[NightAirVoice] =
+        hearing.gains[NightAirVoice] * (0.3f + 0.7f * driftAt(t, 0.9f, 5003u));
+}
+
+// Now and then a gust, a creak or a far call, somewhere round the listener, never where the
+// last one was.
+void hearNight(Audio& audio, const glm::vec3& listener, float frameTime) {
+    Hearing& hearing = audio.hearing;
+    hearing.callTimer -= frameTime;
+    if (hearing.callTimer > 0.0f) {
+        return;
+    }
+    const uint32_t count = 3u * hearing.callCount++;
+    hearing.callTimer = 4.0f + 9.0f * unitAt(count + 1u);
+    const float angle = 6.2831853f * unitAt(count + 2u);
+    const float distance = 15.0f + 25.0f * unitAt(count + 3u);
+    const ALuint source = audio.sources[CallVoice];
+    placeAt(source,
+            listener + glm::vec3(distance * std::cos(angle), 2.0f, distance * std::sin(angle)));
+    alSourcef(source, AL_PITCH, 0.85f + 0.3f * unitAt(count + 4u));
+    startVoice(audio, CallVoice,
+               variantOf(audio, GustSound, kVariants, scramble(count), hearing.lastCall));
 }
 
 } // namespace
@@ -283,7 +402,7 @@ void updateAudio(Audio& audio, const Scene& scene, float frameTime) {
         hearing.medicineCount = state.medicineCount;
         hearing.drugCount = scene.drugs != nullptr ? scene.drugs->drugs.size() : 0;
         hearing.gameOver = state.gameOver;
-        hearing.heartTimer = 1e9f;
+        hearing.callTimer = kFirstCall;
         hearing.stepTimer = kStepInterval - kFirstStep;
         if (scene.player != nullptr && scene.player->controller != nullptr) {
             hearing.foot = glm::vec3(scene.player->controller->getFootPosition());
@@ -295,7 +414,10 @@ void updateAudio(Audio& audio, const Scene& scene, float frameTime) {
     }
     hearEvents(audio, scene, state);
     hearSteps(audio, scene, state, frameTime);
-    hearHeart(audio, state, frameTime);
+    hearHeart(audio, state);
     hearCreatures(audio, scene, state, listener, frameTime);
     hearPond(audio, scene, listener);
+    hearWind(audio, frameTime);
+    hearNight(audio, listener, frameTime);
+    mixVoices(audio, listener, frameTime);
 }

@@ -1,5 +1,9 @@
 #include "audio/Sound.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
 #include <AL/al.h>
 #include <sndfile.h>
 
@@ -13,7 +17,7 @@ std::vector<std::string> readSoundList(const std::string& folder, bool& ok) {
     return names;
 }
 
-AlName loadSound(const std::string& path) {
+AlName loadSound(const std::string& path, std::vector<float>* envelope) {
     SF_INFO info = {};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr) {
@@ -29,12 +33,15 @@ AlName loadSound(const std::string& path) {
         return 0;
     }
     std::vector<short> mono(static_cast<size_t>(read));
+    const size_t block = std::max<size_t>(1, size_t(float(info.samplerate) * kEnvelopeBlock));
+    std::vector<float> peaks(mono.size() / block + 1, 0.0f);
     for (size_t i = 0; i < mono.size(); ++i) {
         int sum = 0;
         for (int c = 0; c < info.channels; ++c) {
             sum += frames[i * size_t(info.channels) + size_t(c)];
         }
         mono[i] = static_cast<short>(sum / info.channels);
+        peaks[i / block] = std::max(peaks[i / block], float(std::abs(int(mono[i]))) / 32768.0f);
     }
     alGetError();
     ALuint buffer = 0;
@@ -44,6 +51,9 @@ AlName loadSound(const std::string& path) {
     if (alGetError() != AL_NO_ERROR) {
         alDeleteBuffers(1, &buffer);
         return 0;
+    }
+    if (envelope != nullptr) {
+        *envelope = std::move(peaks);
     }
     return buffer;
 }

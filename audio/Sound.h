@@ -13,6 +13,8 @@ extern const char* const kSoundFolder; // "../Resources/Sounds/"
 std::vector<std::string> readSoundList(const std::string& folder, bool& ok);
 
 // Decodes a file (mixed down to mono, so it can be placed in space) into a new buffer; 0 when
-// the file is missing or unreadable. Needs a current context.
-AlName loadSound(const std::string& path);
+// the file is missing or unreadable. Needs a current context. envelope, where given, receives
+// the largest magnitude (full scale is 1) of each kEnvelopeBlock seconds of the sound.
+constexpr float kEnvelopeBlock = 0.01f;
+AlName loadSound(const std::string& path, std::vector<float>* envelope = nullptr);
 void releaseSound(AlName& buffer);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-constexpr int kSoundRate = 22050; // samples per second of every generated sound
+constexpr int kSoundRate = 48000; // samples per second of every generated sound
 
 using Samples = std::vector<float>; // mono, nominally in [-1, 1]
 
