@@ -78,6 +78,7 @@ Game::~Game() {
 }
 
 void Game::frame(float& frameTime) {
+    renderer->noteFrameTime(frameTime);
     advance(frameTime);
     renderer->render(*scene);
     updateAudio(*audio, *scene, frameTime);

@@ -63,6 +63,15 @@ int sharpness(const Image& image, int width, int height) {
     return sharpest;
 }
 
+// The mean difference of red, green and blue between two pictures.
+float meanDifference(const Image& a, const Image& b) {
+    long sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        sum += i % 4 == 3 ? 0 : std::abs(a[i] - b[i]);
+    }
+    return static_cast<float>(sum) / static_cast<float>(a.size() / 4 * 3);
+}
+
 // Writes white where white(x, y) holds and black elsewhere into the texture.
 template <typename White> void paint(GlName texture, int width, int height, White white) {
     Image pixels(static_cast<size_t>(width) * height * 4);
@@ -155,27 +164,47 @@ TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont
     EXPECT_THAT(gl.takeErrors(), IsEmpty());
 }
 
-TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
-    GlContext gl(1280, 720);
-    const int width = gl.width, height = gl.height;
+namespace {
+
+// The post-processor over a scene target of the window's size, fed painted pictures.
+struct PostBench {
+    GlContext gl;
     Sandbox sandbox{true};
-    PostProcessor post(width, height);
-    RenderTarget scene(width, height);
+    PostProcessor post{gl.width, gl.height};
+    RenderTarget scene{gl.width, gl.height};
     ScreenQuad* quad = createScreenQuad({{-1, -1}, {-1, 1}, {1, 1}, {1, -1}},
                                         {{0, 0}, {0, 1}, {1, 1}, {1, 0}}, {0, 2, 1, 0, 3, 2});
+
+    PostBench(int width, int height) : gl(width, height) {}
+    ~PostBench() {
+        releaseScreenQuad(quad);
+        gameState() = GameState();
+    }
+
     // The scene target at the given depth, white where white(x, y) holds, post-processed onto
-    // the window.
-    const auto frame = [&](auto white, float depth) {
-        paint(scene.colourTexture, width, height, white);
+    // the window from its lower left drawn.x x drawn.y.
+    template <typename White> Image frame(White white, float depth, glm::ivec2 drawn) {
+        paint(scene.colourTexture, gl.width, gl.height, white);
         glBindFramebuffer(GL_FRAMEBUFFER, scene.framebuffer);
         glClearDepth(depth);
         glClear(GL_DEPTH_BUFFER_BIT);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClearDepth(1.0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        post.postProcess(*quad, scene);
+        post.postProcess(*quad, scene, drawn.x, drawn.y);
         EXPECT_THAT(gl.takeErrors(), IsEmpty());
-        return sharpness(readPixels(width, height), width, height);
+        return readPixels(gl.width, gl.height);
+    }
+};
+
+} // namespace
+
+TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
+    PostBench bench(1280, 720);
+    const int width = bench.gl.width, height = bench.gl.height;
+    PostProcessor& post = bench.post;
+    const auto frame = [&](auto white, float depth) {
+        return sharpness(bench.frame(white, depth, {width, height}), width, height);
     };
 
     // With the first weights (sigma 2): taps spread wider than a texel and read whole texels
@@ -211,7 +240,14 @@ TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
 
     // White columns two texels wide every four.
     const auto columns = [](int x, int) { return x % 4 < 2; };
-    EXPECT_EQ(frame(columns, 0.0f), 255) << "near at full life the picture is sharp";
+    // Near at full life at the whole size, the window shows the scene itself, texel for pixel.
+    const auto checker = [](int x, int y) { return (x + y) % 2 == 0; };
+    const Image near = bench.frame(checker, 0.0f, {width, height});
+    int unlike = 0;
+    for (int i = 0; i < width * height; ++i) {
+        unlike += near[i * 4 + 1] != (checker(i % width, i / width) ? 255 : 0);
+    }
+    EXPECT_EQ(unlike, 0);
     gameState().life = 72.0f;
     frame(columns, 0.0f);
     EXPECT_FLOAT_EQ(post.blur.weights[0], computeWeights(3.0).weights[0]) << "now sigma 3";
@@ -223,10 +259,55 @@ TEST(PostProcessing, BlursEvenlyBothWaysAndMoreAsLifeFallsOrFarAway) {
 
     gameState().life = 100.0f;
     EXPECT_LT(frame(columns, 0.9998f), 200) << "83 units away";
+}
 
-    releaseScreenQuad(quad);
-    gameState() = GameState();
-    EXPECT_THAT(gl.takeErrors(), IsEmpty());
+TEST(PostProcessing, BlursALineIntoOneSoftValleyAtEachSizeAndScaleAndReadsNothingBeyondIt) {
+    for (const glm::ivec2& size : {glm::ivec2(1280, 720), glm::ivec2(1920, 1080)}) {
+        PostBench bench(size.x, size.y);
+        for (const float scale : {1.0f, 0.5f}) {
+            const glm::ivec2 drawn(scaledSize(size.x, scale), scaledSize(size.y, scale));
+            const auto inside = [drawn](int x, int y) { return x < drawn.x && y < drawn.y; };
+            // Full life, far away: half blurred, and no darkened edges. Black all over first,
+            // so that any read beyond the picture shows at its edges.
+            gameState().life = 100.0f;
+            bench.frame([](int, int) { return false; }, 0.9998f, size);
+            const Image white = bench.frame(inside, 0.9998f, drawn);
+            EXPECT_EQ(*std::min_element(white.begin(), white.end()), 255) << size.x << " " << scale;
+
+            // A one-pixel dark line across the middle each way, at life 10 (sigma 6 since 20).
+            for (const bool across : {false, true}) {
+                const glm::ivec2 line = drawn / 2;
+                const auto field = [&](int x, int y) {
+                    return inside(x, y) && (across ? y : x) != (across ? line.y : line.x);
+                };
+                gameState().life = 20.0f;
+                bench.frame(field, 1.0f, drawn);
+                gameState().life = 10.0f;
+                const Image blurred = bench.frame(field, 1.0f, drawn);
+                std::vector<int> profile;
+                for (int d = -24; d <= 24; ++d) {
+                    const glm::ivec2 at = size / 2 + (across ? glm::ivec2(0, d) : glm::ivec2(d, 0));
+                    profile.push_back(pixelAt(blurred, size.x, at.x, at.y).g);
+                }
+                // It falls to one lowest run and rises from it on both sides without turning
+                // back: a soft smear, not a ladder of lines.
+                const auto lowest = std::min_element(profile.begin(), profile.end());
+                EXPECT_TRUE(std::is_sorted(profile.begin(), lowest + 1, std::greater<int>()) &&
+                            std::is_sorted(lowest, profile.end()))
+                    << testing::PrintToString(profile);
+                float darkness = 0.0f, moment = 0.0f;
+                for (int d = -24; d <= 24; ++d) {
+                    darkness += 255 - profile[d + 24];
+                    moment += d * (255.0f - profile[d + 24]);
+                }
+                EXPECT_LE(std::abs(moment / darkness), 1.0f / scale) << "centred on the line";
+                EXPECT_GT(*lowest, 200) << "spread out";
+                EXPECT_LT(profile[24 + 5], 250) << "over five pixels and more";
+                EXPECT_EQ(profile.front(), 255);
+                EXPECT_EQ(profile.back(), 255);
+            }
+        }
+    }
 }
 
 namespace {
@@ -294,6 +375,12 @@ TEST_F(ShippedLevel, TheFirstViewIsLitBlurredAtLowLifeUnlessInWireframeAndAwayOn
     EXPECT_GT(state.meshCount, 0);
     // Red, green and blue add up to 120 on average, over the 255 of alpha: lit, not only ambient.
     EXPECT_GT(std::accumulate(image.begin(), image.end(), 0L) / (kWidth * kHeight), 255 + 120);
+    // At half the size, stretched onto the window: the same view, only softer.
+    renderer.renderScale = 0.5f;
+    const Image half = frame();
+    renderer.renderScale = 1.0f;
+    const float difference = meanDifference(image, half);
+    EXPECT_TRUE(difference > 0.0f && difference < 4.0f) << difference;
     state.life = 15.0f;
     const int blurred = sharpness(frame(), kWidth, kHeight);
     state.wireframe = true;
@@ -324,8 +411,22 @@ TEST_F(ShippedLevel, TheFirstViewIsLitBlurredAtLowLifeUnlessInWireframeAndAwayOn
     for (ScreenQuad* slot : state.inventorySlots) {
         slot->texture = state.textureTable.at("pills.png");
     }
+    // With the pond out of sight its passes are skipped: the reflection keeps what it held.
+    glBindFramebuffer(GL_FRAMEBUFFER, renderer.waterTargets->reflectionFramebuffer);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     const Image away = frame();
     EXPECT_EQ(state.meshCount, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, renderer.waterTargets->reflectionFramebuffer);
+    glm::u8vec4 kept(0);
+    glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &kept);
+    EXPECT_EQ(kept, glm::u8vec4(255, 0, 0, 255));
+    // At a third of the size the overlay is still drawn at the window's: as sharp as ever (the
+    // odd pixel of a slot edge may round the other way in the window).
+    renderer.renderScale = 1.0f / 3.0f;
+    EXPECT_LT(meanDifference(frame(), away), 0.1f);
     // "MIX" at (300, 10) of the 640 x 480 text space; the slots down the right, from the top.
     const glm::ivec2 text = litPixels(away, kWidth, glm::ivec4(375, 0, 450, 40));
     EXPECT_GT(text[0], 40);
