@@ -92,7 +92,7 @@ Image readTexture(GlName texture, int width, int height) {
 
 } // namespace
 
-TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
+TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTargetOrScale) {
     GlContext gl;
     Sandbox sandbox{true};
     GLuint texture = 0;
@@ -126,6 +126,17 @@ TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
     releaseScene(empty);
     EXPECT_THAT(gl.takeErrors(), IsEmpty());
     EXPECT_FATAL(RenderTarget(0, 0), "FRAMEBUFFER NOT COMPLETE\n");
+
+    // A render scale it cannot read is reported and left automatic.
+    setenv("MORBANE_RENDER_SCALE", "1.5", 1);
+    testing::internal::CaptureStdout();
+    const Renderer refused(gl.width, gl.height);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "MORBANE_RENDER_SCALE \"1.5\" is neither auto nor a number in (0, 1]. Using auto.\n");
+    EXPECT_TRUE(refused.scaleSetting.automatic);
+    setenv("MORBANE_RENDER_SCALE", "0.5", 1);
+    EXPECT_EQ(Renderer(gl.width, gl.height).renderScale, 0.5f);
+    unsetenv("MORBANE_RENDER_SCALE");
 }
 
 TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont) {
