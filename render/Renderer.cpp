@@ -212,7 +212,7 @@ void Renderer::render(Scene& scene) {
     buildDrawList(scene);
     endPass(passTimes, Pass::Culling);
     const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
-    Camera* camera = activeCamera; // without one the list is empty and only clears happen
+    Camera* camera = activeCamera; // without one the list is empty and the water is skipped
 
     // The water's targets are read only where the pond shows; out of sight both passes would
     // cost a whole pass over the draw list each for nothing.
