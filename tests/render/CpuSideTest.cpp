@@ -146,11 +146,10 @@ TEST(RenderScale, ReadsAutoOrAScaleInZeroToOneAndRefusesAnythingElse) {
         EXPECT_EQ(setting.automatic, scale <= 0) << text;
         EXPECT_FLOAT_EQ(setting.scale, scale > 0 ? scale : 1.0f) << text;
     }
-    EXPECT_EQ(scaledSize(1920, 1.0f), 1920);
-    EXPECT_EQ(scaledSize(1919, 1.0f), 1919);
-    EXPECT_EQ(scaledSize(1920, 1.0f / 3.0f), 640);
-    EXPECT_EQ(scaledSize(801, 0.5f), 400) << "even";
-    EXPECT_EQ(scaledSize(600, 0.001f), 2);
+    // The whole window at 1, else even (whole 2x2 blocks for the blur) and at least 2.
+    EXPECT_EQ(glm::ivec4(scaledSize(1919, 1.0f), scaledSize(1920, 1.0f / 3.0f),
+                         scaledSize(801, 0.5f), scaledSize(600, 0.001f)),
+              glm::ivec4(1919, 640, 400, 2));
 }
 
 TEST(RenderScale, SettlesOnTheLargestStepThatKeepsUpFollowsTheLoadAndClampsAtBothEnds) {
