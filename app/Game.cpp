@@ -79,6 +79,10 @@ Game::~Game() {
 
 void Game::frame(float& frameTime) {
     followFocus(frameTime);
+    // A paused frame's time says nothing about how fast frames are drawn.
+    if (!paused) {
+        renderer->noteFrameTime(frameTime);
+    }
     advance(frameTime);
     // Drawn and heard from between the last two physics steps, so the eye moves evenly at any
     // frame rate.

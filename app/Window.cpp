@@ -60,7 +60,10 @@ Window::Window(int argc, const char* const argv[]) {
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
-    glfwWindowHint(GLFW_SAMPLES, 4);
+    // Single-sample: the scene is drawn off screen and reaches the window through one
+    // full-screen pass, so samples there would smooth nothing, and a software rasteriser
+    // spends more on them than on the whole scene.
+    glfwWindowHint(GLFW_SAMPLES, 0);
 
     handle = glfwCreateWindow(width, height, "Morbane", fullScreen ? monitor : nullptr, nullptr);
     if (handle == nullptr) {

@@ -29,24 +29,24 @@ BlurWeights computeWeights(double sigma) {
 
 namespace {
 
-GLuint createSampler(GLint minFilter) {
+GLuint createLinearSampler() {
     GLuint sampler = 0;
     glGenSamplers(1, &sampler);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     return sampler;
 }
 
-} // namespace
-
-void makeHalfSizeLevel(GlName colourTexture) {
-    glBindTexture(GL_TEXTURE_2D, colourTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 1);
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
+// The share of a texture's texels that a picture of the given size fills.
+void setExtent(GLint location, int32_t width, int32_t height, int32_t textureWidth,
+               int32_t textureHeight) {
+    glUniform2f(location, static_cast<float>(width) / static_cast<float>(textureWidth),
+                static_cast<float>(height) / static_cast<float>(textureHeight));
 }
+
+} // namespace
 
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma) {
     const float ratio = life / totalLife;
@@ -64,16 +64,19 @@ bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double si
 PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     blurProgram = createShaderProgram(kShaderFolder, "Gauss");
     compositeProgram = createShaderProgram(kShaderFolder, "DoF");
+    resampleProgram = createShaderProgram(kShaderFolder, "Resample");
     // Half the window: a linear read at a blur texel's centre is then the exact average of
     // the 2x2 scene texels below it, and the blur costs a quarter of the pixels.
     blurWidth = std::max(1, targetWidth / 2);
     blurHeight = std::max(1, targetHeight / 2);
     blurTarget = new RenderTarget(blurWidth, blurHeight);
     verticalTarget = new RenderTarget(blurWidth, blurHeight);
-    linearSampler = createSampler(GL_LINEAR);
-    halfSampler = createSampler(GL_LINEAR_MIPMAP_NEAREST);
+    compositeTarget = new RenderTarget(targetWidth, targetHeight);
+    linearSampler = createLinearSampler();
     width = targetWidth;
     height = targetHeight;
+    halfWidth = blurWidth;
+    halfHeight = blurHeight;
     blur = computeWeights(sigma);
     const GLuint gauss = blurProgram->program;
     sceneTextureLocation = glGetUniformLocation(gauss, "sceneTexture");
@@ -82,43 +85,81 @@ PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     gaussianLocation = glGetUniformLocation(gauss, "gaussian");
     widthLocation = glGetUniformLocation(gauss, "width");
     heightLocation = glGetUniformLocation(gauss, "height");
+    blurExtentLocation = glGetUniformLocation(gauss, "extent");
     const GLuint dof = compositeProgram->program;
     blurTextureLocation = glGetUniformLocation(dof, "blurTexture");
     depthTextureLocation = glGetUniformLocation(dof, "depthTexture");
     originalTextureLocation = glGetUniformLocation(dof, "originalTexture");
     actualLifeLocation = glGetUniformLocation(dof, "actualLife");
     totalLifeLocation = glGetUniformLocation(dof, "totalLife");
+    sceneExtentLocation = glGetUniformLocation(dof, "extent");
+    compositeBlurExtentLocation = glGetUniformLocation(dof, "blurExtent");
+    sourceLocation = glGetUniformLocation(resampleProgram->program, "source");
+    resampleExtentLocation = glGetUniformLocation(resampleProgram->program, "extent");
 }
 
 PostProcessor::~PostProcessor() {
     releaseShaderProgram(blurProgram);
     releaseShaderProgram(compositeProgram);
+    releaseShaderProgram(resampleProgram);
     delete blurTarget;
     delete verticalTarget;
+    delete compositeTarget;
     glDeleteSamplers(1, &linearSampler);
-    glDeleteSamplers(1, &halfSampler);
-    linearSampler = halfSampler = 0;
-    blurProgram = compositeProgram = nullptr;
-    blurTarget = verticalTarget = nullptr;
+    linearSampler = 0;
+    blurProgram = compositeProgram = resampleProgram = nullptr;
+    blurTarget = verticalTarget = compositeTarget = nullptr;
 }
 
-void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget) {
+void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget,
+                                int32_t drawWidth, int32_t drawHeight) {
     const GameState& state = gameState();
     updateBlurWeights(blur, state.life, state.totalLife, sigma);
+    const bool scaled = drawWidth < width || drawHeight < height;
+    halfWidth = scaled ? std::max(1, drawWidth / 2) : blurWidth;
+    halfHeight = scaled ? std::max(1, drawHeight / 2) : blurHeight;
 
-    // Every pass covers its whole target, so nothing needs clearing and no depth is tested or
+    // Every pass covers what it draws, so nothing needs clearing and no depth is tested or
     // written: on a software rasteriser that is a third of the post-processing.
     glDisable(GL_DEPTH_TEST);
-    makeHalfSizeLevel(sceneTarget.colourTexture);
-    glViewport(0, 0, blurWidth, blurHeight);
+    // The scene at half size, each texel the exact average of the 2x2 below it: the blur's
+    // linear reads then skip no scene line, and it costs a quarter of the pixels.
+    glViewport(0, 0, halfWidth, halfHeight);
+    glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
+    resample(quad, sceneTarget.colourTexture, 2 * halfWidth, 2 * halfHeight, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
-    blurPass(quad, sceneTarget.colourTexture, 1);
+    blurPass(quad, blurTarget->colourTexture, 1);
     glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
     blurPass(quad, verticalTarget->colourTexture, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
-    composite(quad, sceneTarget);
+    if (scaled) {
+        glBindFramebuffer(GL_FRAMEBUFFER, compositeTarget->framebuffer);
+        glViewport(0, 0, drawWidth, drawHeight);
+        composite(quad, sceneTarget, drawWidth, drawHeight);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, width, height);
+        resample(quad, compositeTarget->colourTexture, drawWidth, drawHeight, width, height);
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, width, height);
+        composite(quad, sceneTarget, width, height);
+    }
     glEnable(GL_DEPTH_TEST);
+}
+
+void PostProcessor::resample(const ScreenQuad& quad, GlName texture, int32_t pictureWidth,
+                             int32_t pictureHeight, int32_t textureWidth, int32_t textureHeight) {
+    glUseProgram(resampleProgram->program);
+    glBindVertexArray(quad.vertexArray);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBindSampler(0, linearSampler);
+    glUniform1i(sourceLocation, 0);
+    setExtent(resampleExtentLocation, pictureWidth, pictureHeight, textureWidth, textureHeight);
+    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
+    glBindSampler(0, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
 }
 
 void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical) {
@@ -126,11 +167,12 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glBindVertexArray(quad.vertexArray);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sourceTexture);
-    glBindSampler(0, vertical == 1 ? halfSampler : linearSampler);
+    glBindSampler(0, linearSampler);
     glUniform1i(sceneTextureLocation, 0);
     glUniform1i(verticalLocation, vertical);
-    glUniform1f(widthLocation, static_cast<float>(blurWidth));
-    glUniform1f(heightLocation, static_cast<float>(blurHeight));
+    glUniform1f(widthLocation, static_cast<float>(halfWidth));
+    glUniform1f(heightLocation, static_cast<float>(halfHeight));
+    setExtent(blurExtentLocation, halfWidth, halfHeight, blurWidth, blurHeight);
     glUniform1fv(gaussianLocation, 3, blur.weights);
     glUniform1fv(offsetLocation, 3, blur.offsets);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
@@ -140,7 +182,8 @@ void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32
     glUseProgram(0);
 }
 
-void PostProcessor::composite(const ScreenQuad& quad, const RenderTarget& sceneTarget) {
+void PostProcessor::composite(const ScreenQuad& quad, const RenderTarget& sceneTarget,
+                              int32_t drawWidth, int32_t drawHeight) {
     const GameState& state = gameState();
     glUseProgram(compositeProgram->program);
     glBindVertexArray(quad.vertexArray);
@@ -156,6 +199,8 @@ void PostProcessor::composite(const ScreenQuad& quad, const RenderTarget& sceneT
     glUniform1i(blurTextureLocation, 2);
     glUniform1i(actualLifeLocation, static_cast<GLint>(state.life));
     glUniform1i(totalLifeLocation, static_cast<GLint>(state.totalLife));
+    setExtent(sceneExtentLocation, drawWidth, drawHeight, width, height);
+    setExtent(compositeBlurExtentLocation, halfWidth, halfHeight, blurWidth, blurHeight);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
     glBindSampler(2, 0);

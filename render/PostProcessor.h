@@ -1,5 +1,5 @@
 #pragma once
-// The life-driven blur and the composite of the main pass onto the window.
+// The life-driven blur, the composite of the main pass and its stretch onto the window.
 #include <cstdint>
 
 #include "assets/Scene.h"
@@ -20,20 +20,18 @@ BlurWeights computeWeights(double sigma);
 // were recomputed.
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma);
 
-// Fills level 1 of a colour texture with its half-size picture, each texel the average of four:
-// the vertical blur pass reads the scene there, so its taps skip no scene line.
-void makeHalfSizeLevel(GlName colourTexture);
-
 struct PostProcessor {
     ShaderProgram* blurProgram = nullptr;      // owned, "Gauss"
     ShaderProgram* compositeProgram = nullptr; // owned, "DoF"
-    RenderTarget* blurTarget = nullptr;        // owned, half the window; ends each frame
-                                               // blurred both ways
+    ShaderProgram* resampleProgram = nullptr;  // owned, "Resample"
+    RenderTarget* blurTarget = nullptr;        // owned, half the window; first the scene at
+                                               // half size, at the end blurred both ways
     RenderTarget* verticalTarget = nullptr;    // owned, half the window; the vertical pass
                                                // draws here, so the horizontal pass never
                                                // samples its own target
-    GlName linearSampler = 0; // owned; the horizontal pass and the composite's upsampling
-    GlName halfSampler = 0;   // owned; the vertical pass, from the scene's half-size level
+    RenderTarget* compositeTarget = nullptr;   // owned, the window's size; the composite of a
+                                               // scaled frame, before it is stretched
+    GlName linearSampler = 0;                  // owned; every filtered read of a target
     BlurWeights blur;
     double sigma = 2.0;
     double pi = 3.141592653589793;
@@ -41,25 +39,40 @@ struct PostProcessor {
     int32_t height = 0;
     int32_t blurWidth = 0; // of the two blur targets
     int32_t blurHeight = 0;
+    int32_t halfWidth = 0; // of this frame's half-size picture in the blur targets
+    int32_t halfHeight = 0;
     int32_t sceneTextureLocation = -1;
     int32_t verticalLocation = -1;
     int32_t offsetLocation = -1;
     int32_t gaussianLocation = -1;
     int32_t widthLocation = -1;
     int32_t heightLocation = -1;
+    int32_t blurExtentLocation = -1;
     int32_t blurTextureLocation = -1;
     int32_t depthTextureLocation = -1;
     int32_t originalTextureLocation = -1;
     int32_t actualLifeLocation = -1;
     int32_t totalLifeLocation = -1;
+    int32_t sceneExtentLocation = -1;
+    int32_t compositeBlurExtentLocation = -1;
+    int32_t sourceLocation = -1; // of "Resample"
+    int32_t resampleExtentLocation = -1;
 
     PostProcessor(int32_t width, int32_t height);
     ~PostProcessor();
     PostProcessor(const PostProcessor&) = delete;
     PostProcessor& operator=(const PostProcessor&) = delete;
 
-    // Blurs the scene target and composites it into the bound window framebuffer.
-    void postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget);
+    // Blurs the picture in the lower left drawWidth x drawHeight of the scene target and
+    // composites it onto the window: straight when it fills the target, else at its own size
+    // and then stretched with a filtered read.
+    void postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget, int32_t drawWidth,
+                     int32_t drawHeight);
     void blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical);
-    void composite(const ScreenQuad& quad, const RenderTarget& sceneTarget);
+    void composite(const ScreenQuad& quad, const RenderTarget& sceneTarget, int32_t drawWidth,
+                   int32_t drawHeight);
+    // One filtered read of the picture in the lower left width x height of a texture of the
+    // given size, over the whole viewport.
+    void resample(const ScreenQuad& quad, GlName texture, int32_t width, int32_t height,
+                  int32_t textureWidth, int32_t textureHeight);
 };

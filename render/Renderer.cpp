@@ -1,5 +1,8 @@
 #include "render/Renderer.h"
 
+#include <cstdlib>
+#include <iostream>
+
 #include <GL/glew.h>
 
 #include "app/GameState.h"
@@ -23,12 +26,15 @@ const glm::vec4 kNoClipPlane(0.0f, 0.0f, 0.0f, 1.0f);
 // A scene without a light is drawn by ambient light alone.
 const Light kNoLight;
 
+// The pond's reflection and refraction are read only where the water shows.
+bool waterInView(const Scene& scene, const Camera* camera) {
+    return camera != nullptr && scene.water != nullptr && !scene.water->instances.empty() &&
+           scene.water->bounds != nullptr &&
+           isVisible(*camera, *scene.water->bounds, scene.water->instances.front());
+}
+
 // Limits drawing to where the water shows through the camera's current view.
 void scissorToWater(const Scene& scene, const Camera* camera, int32_t width, int32_t height) {
-    if (camera == nullptr || scene.water == nullptr || scene.water->instances.empty() ||
-        scene.water->bounds == nullptr) {
-        return;
-    }
     const glm::mat4 clipMatrix = camera->projection * camera->view * scene.water->instances.front();
     const glm::ivec4 box = waterScissor(clipMatrix, *scene.water->bounds, width, height);
     glEnable(GL_SCISSOR_TEST);
@@ -119,8 +125,12 @@ Renderer::Renderer(int32_t windowWidth, int32_t windowHeight)
     textureShader = new TextureShader;
     waterTargets = new WaterTargets(640, 480, 640, 480, width, height);
     sceneTarget = new RenderTarget(width, height);
-    // The blur's half-size level gets its storage here rather than in the first frame.
-    makeHalfSizeLevel(sceneTarget->colourTexture);
+    const char* scale = std::getenv("MORBANE_RENDER_SCALE");
+    if (!parseRenderScale(scale != nullptr ? scale : "", scaleSetting)) {
+        std::cout << "MORBANE_RENDER_SCALE \"" << scale
+                  << "\" is neither auto nor a number in (0, 1]. Using auto." << std::endl;
+    }
+    renderScale = scaleSetting.automatic ? currentScale(scaleController) : scaleSetting.scale;
 }
 
 Renderer::~Renderer() {
@@ -159,38 +169,28 @@ void Renderer::drawPass(const Light& light, const glm::vec4& plane) {
     }
 }
 
-void Renderer::render(Scene& scene) {
-    GameState& state = gameState();
-    startPasses(passTimes);
-    buildDrawList(scene);
-    endPass(passTimes, Pass::Culling);
-    const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
-    Camera* camera = activeCamera; // without one the list is empty and only clears happen
-
+void Renderer::drawWaterPasses(const Scene& scene, const Light& light) {
+    Camera& camera = *activeCamera;
     glEnable(GL_CLIP_DISTANCE0);
     glBindTexture(GL_TEXTURE_2D, 0);
     bindReflectionTarget(*waterTargets);
-    const glm::mat4 savedView = camera != nullptr ? camera->view : glm::mat4(1.0f);
-    if (camera != nullptr) {
-        mirrorCamera(*camera, WATER_HEIGHT);
-    }
+    const glm::mat4 savedView = camera.view;
+    mirrorCamera(camera, WATER_HEIGHT);
     // The water reads its targets only where it lies on screen: outside that neither pass
-    // shades a pixel, and at the spawn, with the pond out of sight, none at all.
-    scissorToWater(scene, camera, waterTargets->reflectionWidth, waterTargets->reflectionHeight);
+    // shades a pixel.
+    scissorToWater(scene, &camera, waterTargets->reflectionWidth, waterTargets->reflectionHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     drawPass(light, kReflectionPlane);
     glDisable(GL_SCISSOR_TEST);
-    if (camera != nullptr) {
-        camera->view = savedView;
-    }
+    camera.view = savedView;
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
     endPass(passTimes, Pass::Reflection);
 
     glBindTexture(GL_TEXTURE_2D, 0);
     bindRefractionTarget(*waterTargets);
-    scissorToWater(scene, camera, waterTargets->refractionWidth, waterTargets->refractionHeight);
+    scissorToWater(scene, &camera, waterTargets->refractionWidth, waterTargets->refractionHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     drawPass(light, kRefractionPlane);
@@ -198,11 +198,42 @@ void Renderer::render(Scene& scene) {
     bindWindow(*waterTargets);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
+}
+
+void Renderer::noteFrameTime(float seconds) {
+    if (scaleSetting.automatic && adaptScale(scaleController, seconds)) {
+        renderScale = currentScale(scaleController);
+    }
+}
+
+void Renderer::render(Scene& scene) {
+    GameState& state = gameState();
+    startPasses(passTimes);
+    buildDrawList(scene);
+    endPass(passTimes, Pass::Culling);
+    const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
+    Camera* camera = activeCamera; // without one the list is empty and the water is skipped
+
+    // The water's targets are read only where the pond shows; out of sight both passes would
+    // cost a whole pass over the draw list each for nothing.
+    if (waterInView(scene, camera)) {
+        drawWaterPasses(scene, light);
+    }
     endPass(passTimes, Pass::Refraction);
 
+    // The scene is drawn into the lower left of its target at the render scale; the wire frame
+    // goes straight to the window, whole.
+    const bool scaled = renderScale < 1.0f && !state.wireframe;
+    const int32_t drawWidth = scaled ? scaledSize(width, renderScale) : width;
+    const int32_t drawHeight = scaled ? scaledSize(height, renderScale) : height;
+    glViewport(0, 0, drawWidth, drawHeight);
     if (!state.wireframe) {
         glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget->framebuffer);
+        // Only what is drawn is cleared: the rest of the target is never read.
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, drawWidth, drawHeight);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
     }
     drawPass(light, kNoClipPlane);
     endPass(passTimes, Pass::Main);
@@ -218,15 +249,22 @@ void Renderer::render(Scene& scene) {
     if (state.transparency) {
         glDisable(GL_BLEND);
     }
-    drawInventory(*overlayShader, state);
+    // A scaled frame would stretch the slots soft: they go onto the window after it.
+    if (!scaled) {
+        drawInventory(*overlayShader, state);
+    }
     endPass(passTimes, Pass::Water);
 
     if (!state.wireframe) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, width, height);
     }
     state.meshCount = static_cast<int32_t>(drawList.visibleCount);
     if (!state.wireframe && scene.screenQuad != nullptr) {
-        postProcessor->postProcess(*scene.screenQuad, *sceneTarget);
+        postProcessor->postProcess(*scene.screenQuad, *sceneTarget, drawWidth, drawHeight);
+    }
+    if (scaled) {
+        drawInventory(*overlayShader, state);
     }
     endPass(passTimes, Pass::Post);
     // By reference: a copy of a long message would allocate every frame.

@@ -9,6 +9,7 @@
 #include "assets/Scene.h"
 #include "render/Culling.h"
 #include "render/PassTimes.h"
+#include "render/RenderScale.h"
 
 struct Camera;
 struct GameState;
@@ -64,6 +65,9 @@ struct Renderer {
     DrawList drawList;              // this frame's culled placements
     int32_t width = 0;              // the window's size in pixels
     int32_t height = 0;
+    ScaleSetting scaleSetting; // from MORBANE_RENDER_SCALE
+    ScaleController scaleController;
+    float renderScale = 1.0f;       // of the window's width and height drawn off screen
     PassTimes* passTimes = nullptr; // the frame benchmark's, not owned; the game has none
     float frameTime = 0.0f;         // seconds of play this frame, 0 while paused: moves the waves
 
@@ -76,6 +80,10 @@ struct Renderer {
     void buildDrawList(const Scene& scene);
     // Draws one frame and writes the drawn-instance count into the GameState.
     void render(Scene& scene);
+    // The time the last pass of the main loop took, for the automatic render scale.
+    void noteFrameTime(float seconds);
     // Every entry of the draw list through the active camera, cut by the plane.
     void drawPass(const Light& light, const glm::vec4& plane);
+    // The reflection and the refraction pass into the water targets, through the active camera.
+    void drawWaterPasses(const Scene& scene, const Light& light);
 };

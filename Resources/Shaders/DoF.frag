@@ -6,8 +6,11 @@ uniform sampler2D depthTexture;
 uniform sampler2D blurTexture;
 uniform int actualLife;
 uniform int totalLife;
+uniform vec2 blurExtent;
 
+in vec2 screen;
 in vec2 uv;
+in vec2 blurUv;
 
 out vec4 fragColor;
 
@@ -21,7 +24,9 @@ float distanceAt(float depth) {
 
 void main() {
     vec3 sharp = texture(originalTexture, uv).rgb;
-    vec3 blurred = texture(blurTexture, uv).rgb;
+    // Not beyond the blurred picture's last texel: the rest of its target is stale.
+    vec2 blurLast = blurExtent - 0.5 / vec2(textureSize(blurTexture, 0));
+    vec3 blurred = texture(blurTexture, min(blurUv, blurLast)).rgb;
     float depth = texture(depthTexture, uv).r;
 
     float lifeLeft = totalLife > 0 ? clamp(float(actualLife) / float(totalLife), 0.0, 1.0) : 0.0;
@@ -32,7 +37,7 @@ void main() {
     float amount = clamp(far + drained * 1.25, 0.0, 1.0);
     vec3 colour = mix(sharp, blurred, amount);
 
-    float edge = smoothstep(0.25, 0.75, length(uv - vec2(0.5)));
+    float edge = smoothstep(0.25, 0.75, length(screen - vec2(0.5)));
     colour *= 1.0 - edge * drained * 0.85;
     fragColor = vec4(colour, 1.0);
 }

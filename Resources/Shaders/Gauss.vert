@@ -1,21 +1,22 @@
 #version 330 core
 // The full-screen quad of the blur passes. The curve comes as a 9-tap Gaussian over a picture
-// 480 lines high, folded into three taps; the blur targets have their own number of lines, so
-// the curve is unfolded, laid over the target's texels and folded again for linear reads that
+// 480 lines high, folded into three taps; the picture blurred has its own number of lines, so
+// the curve is unfolded, laid over its texels and folded again for linear reads that
 // skip no texel. Done once per corner here, not once per pixel.
 layout(location = 0) in vec2 position;
 layout(location = 1) in vec2 texCoord;
 
 uniform float offset[3];   // of the folded pairs, in texels of a 480-line picture
 uniform float gaussian[3]; // their weights
-uniform float height;      // of the target drawn into
+uniform float height;      // of the picture drawn, in texels
+uniform vec2 extent;       // the share of the targets that the picture fills
 
 out vec2 uv;
 flat out vec3 tapWeight;  // centre and the two pairs, summing to one
 flat out vec2 tapOffset;  // of the two pairs, in the target's texels
 
 void main() {
-    uv = texCoord;
+    uv = texCoord * extent;
     gl_Position = vec4(position, 0.0, 1.0);
 
     float curve[6];

@@ -1,12 +1,14 @@
-// The main loop's work per frame (physics step, rules, render, swap) in a visible window with 4x
-// multisampling like the game's, at several window sizes and fixed viewpoints, against the floor
-// of this machine: the same window only cleared and swapped, plus three full-screen passes that
-// each read five texels, as the blur and the composite must. Floor and game frames alternate in
-// rounds, so both meet the same load. A last set of frames finishes the GL work after each pass
+// The main loop's work per frame (physics step, rules, render, swap) in a visible single-sample
+// window like the game's, at several window sizes and fixed viewpoints, against the presentation
+// floor of this machine: the same window cleared, covered by one full-screen pass with one
+// filtered read, and swapped. The game runs twice: with the render scale automatic, as it
+// starts, after it has settled at the spawn, and at scale 1. Floor and game frames alternate in
+// rounds, so all meet the same load. A last set of frames finishes the GL work after each pass
 // (glFinish) to show where the time goes; those frames are slower than the free-running ones.
 //
 // Run from a folder beside Resources (a build folder at the repository root will do):
 //   xvfb-run -a -s "-screen 0 1920x1080x24" ./bench/render/frame_bench [frames] [WxH ...]
+// "--floor WxH" times only the floor of that size.
 // With "--pictures <folder>" first it times nothing and saves what each viewpoint shows, and a
 // few close looks at the water and the props, as PNG files to look at.
 #include <algorithm>
@@ -97,7 +99,7 @@ GLuint compile(GLenum type, const char* source) {
     return shader;
 }
 
-// The floor's passes: a full-screen triangle from the vertex index, five reads of a texture.
+// The floor's pass: a full-screen triangle from the vertex index, one filtered read.
 const char* const kFloorVertex = R"(#version 330 core
 out vec2 uv;
 void main() {
@@ -107,19 +109,14 @@ void main() {
 })";
 const char* const kFloorFragment = R"(#version 330 core
 uniform sampler2D source;
-uniform vec2 step;
 in vec2 uv;
 out vec4 colour;
 void main() {
-    colour = (texture(source, uv) + texture(source, uv + step) + texture(source, uv - step) +
-              texture(source, uv + 2.0 * step) + texture(source, uv - 2.0 * step)) * 0.2;
+    colour = texture(source, uv);
 })";
 
 struct Floor {
-    GLuint program = 0, vertexShader = 0, fragmentShader = 0, vertexArray = 0;
-    GLuint textures[2] = {0, 0};
-    GLuint framebuffers[2] = {0, 0};
-    GLint stepLocation = -1;
+    GLuint program = 0, vertexShader = 0, fragmentShader = 0, vertexArray = 0, texture = 0;
 };
 
 Floor createFloor(int width, int height) {
@@ -130,31 +127,20 @@ Floor createFloor(int width, int height) {
     glAttachShader(floor.program, floor.vertexShader);
     glAttachShader(floor.program, floor.fragmentShader);
     glLinkProgram(floor.program);
-    floor.stepLocation = glGetUniformLocation(floor.program, "step");
     glGenVertexArrays(1, &floor.vertexArray);
-    glGenTextures(2, floor.textures);
-    glGenFramebuffers(2, floor.framebuffers);
-    for (int i = 0; i < 2; ++i) {
-        glBindTexture(GL_TEXTURE_2D, floor.textures[i]);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glBindFramebuffer(GL_FRAMEBUFFER, floor.framebuffers[i]);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                               floor.textures[i], 0);
-        glClearColor(0.3f, 0.4f, 0.5f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
+    const std::vector<unsigned char> grey(static_cast<size_t>(width) * height * 4, 100);
+    glGenTextures(1, &floor.texture);
+    glBindTexture(GL_TEXTURE_2D, floor.texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 grey.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     return floor;
 }
 
 void releaseFloor(Floor& floor) {
-    glDeleteFramebuffers(2, floor.framebuffers);
-    glDeleteTextures(2, floor.textures);
+    glDeleteTextures(1, &floor.texture);
     glDeleteVertexArrays(1, &floor.vertexArray);
     glDeleteProgram(floor.program);
     glDeleteShader(floor.vertexShader);
@@ -162,23 +148,17 @@ void releaseFloor(Floor& floor) {
     floor = Floor();
 }
 
-// Cleared, two passes from texture to texture, one onto the window, swapped.
-void floorFrame(const Floor& floor, GLFWwindow* window, int width, int height) {
+// Cleared, covered by one pass that reads the texture once per pixel, swapped.
+void floorFrame(const Floor& floor, GLFWwindow* window) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
     glUseProgram(floor.program);
     glBindVertexArray(floor.vertexArray);
     glActiveTexture(GL_TEXTURE0);
-    const GLuint targets[3] = {floor.framebuffers[1], floor.framebuffers[0], 0};
-    const GLuint sources[3] = {floor.textures[0], floor.textures[1], floor.textures[0]};
-    for (int pass = 0; pass < 3; ++pass) {
-        glBindFramebuffer(GL_FRAMEBUFFER, targets[pass]);
-        glBindTexture(GL_TEXTURE_2D, sources[pass]);
-        glUniform2f(floor.stepLocation, pass == 0 ? 0.0f : 1.0f / static_cast<float>(width),
-                    pass == 0 ? 1.0f / static_cast<float>(height) : 0.0f);
-        glDrawArrays(GL_TRIANGLES, 0, 3);
-    }
+    glBindTexture(GL_TEXTURE_2D, floor.texture);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glBindTexture(GL_TEXTURE_2D, 0);
     glBindVertexArray(0);
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
@@ -186,7 +166,9 @@ void floorFrame(const Floor& floor, GLFWwindow* window, int width, int height) {
 }
 
 // One pass of the main loop, as the game runs it, with the camera held at the viewpoint.
+// With the render scale automatic it hears the frame time as the game's loop tells it.
 void gameFrame(Game& game, const Viewpoint& viewpoint, float frameTime) {
+    game.renderer->noteFrameTime(frameTime);
     GameState& state = gameState();
     state.life = state.totalLife; // the level never ends while it is measured
     state.freeCamera = !viewpoint.player;
@@ -215,6 +197,153 @@ void savePicture(const std::string& path, int width, int height) {
     FreeImage_Unload(bitmap);
 }
 
+// The frame times of one way of running the game, per viewpoint and over all.
+struct Timings {
+    std::vector<double> view[kViewpointCount], viewCpu[kViewpointCount], all, allCpu;
+    float scale[kViewpointCount] = {}; // at the end of the viewpoint's frames
+    int visible[kViewpointCount] = {};
+};
+
+void useScale(Renderer& renderer, bool automatic) {
+    renderer.scaleSetting = ScaleSetting{automatic, 1.0f};
+    renderer.renderScale = automatic ? currentScale(renderer.scaleController) : 1.0f;
+}
+
+// A round of frames per viewpoint; the first frame of a view is not timed.
+void timeRound(Game& game, Timings& timings, int frames) {
+    for (size_t v = 0; v < kViewpointCount; ++v) {
+        float frameTime = 1.0f / 60.0f;
+        Clock::time_point mark = Clock::now();
+        double cpuMark = processMilliseconds();
+        for (int i = 0; i <= frames; ++i) {
+            gameFrame(game, kViewpoints[v], frameTime);
+            const double ms = since(mark), cpu = sinceCpu(cpuMark);
+            frameTime = static_cast<float>(ms / 1000.0);
+            if (i > 0) {
+                timings.view[v].push_back(ms);
+                timings.all.push_back(ms);
+                timings.viewCpu[v].push_back(cpu);
+                timings.allCpu.push_back(cpu);
+            }
+        }
+        timings.scale[v] = game.renderer->renderScale;
+        timings.visible[v] = gameState().meshCount;
+    }
+}
+
+// Frames at the spawn, hearing their own times, until the scale has held for three seconds.
+double settleScale(Game& game) {
+    const Clock::time_point start = Clock::now();
+    Clock::time_point changed = start, mark = start;
+    float frameTime = 1.0f / 60.0f, scale = game.renderer->renderScale;
+    while (Clock::now() - changed < std::chrono::seconds(3) &&
+           Clock::now() - start < std::chrono::seconds(30)) {
+        gameFrame(game, kViewpoints[0], frameTime);
+        frameTime = static_cast<float>(since(mark) / 1000.0);
+        if (game.renderer->renderScale != scale) {
+            scale = game.renderer->renderScale;
+            changed = Clock::now();
+        }
+    }
+    return std::chrono::duration<double>(changed - start).count();
+}
+
+void printTimings(const char* name, const Timings& timings, double floorMs, double floorCpuMs) {
+    std::printf("%s\n%-12s %6s %10s %8s %10s %10s %10s\n", name, "viewpoint", "scale", "median ms",
+                "ratio", "cpu ms", "cpu ratio", "visible");
+    for (size_t v = 0; v < kViewpointCount; ++v) {
+        const double ms = median(timings.view[v]), cpu = median(timings.viewCpu[v]);
+        std::printf("%-12s %6.2f %10.1f %8.2f %10.1f %10.2f %10d\n", kViewpoints[v].name,
+                    timings.scale[v], ms, ms / floorMs, cpu, cpu / floorCpuMs, timings.visible[v]);
+    }
+    const double ms = median(timings.all), cpu = median(timings.allCpu);
+    std::printf("%-12s %6s %10.1f %8.2f %10.1f %10.2f\n", "all views", "", ms, ms / floorMs, cpu,
+                cpu / floorCpuMs);
+}
+
+// glFinish after every pass: the sum is above the free-running frame.
+void printPasses(Game& game, int frames) {
+    for (const Viewpoint& viewpoint : kViewpoints) {
+        PassTimes times;
+        game.renderer->passTimes = &times;
+        double stepMs = 0.0, swapMs = 0.0;
+        for (int i = 0; i < frames; ++i) {
+            GameState& state = gameState();
+            state.life = state.totalLife;
+            state.freeCamera = !viewpoint.player;
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glFinish();
+            Clock::time_point mark = Clock::now();
+            float frameTime = 1.0f / 60.0f;
+            game.physics->step(frameTime);
+            game.updater->update(*game.scene, frameTime);
+            stepMs += since(mark);
+            if (!viewpoint.player) {
+                Camera& camera = *game.scene->freeCamera->camera;
+                camera.position = glm::vec4(viewpoint.eye, 1.0f);
+                camera.view = glm::lookAt(viewpoint.eye, viewpoint.target, glm::vec3(0, 1, 0));
+            }
+            game.renderer->render(*game.scene);
+            mark = Clock::now();
+            glfwSwapBuffers(game.window);
+            swapMs += since(mark);
+        }
+        game.renderer->passTimes = nullptr;
+        std::printf("%-12s %6.2f", viewpoint.name, game.renderer->renderScale);
+        for (double ms : times.milliseconds) {
+            std::printf(" %11.1f", ms / frames);
+        }
+        std::printf(" %11.1f %11.1f\n", stepMs / frames, swapMs / frames);
+    }
+}
+
+void timeSize(Game& game, const Floor& floor, GLFWwindow* window, int frames) {
+    useScale(*game.renderer, true);
+    const double settledAfter = settleScale(game);
+    const float settled = game.renderer->renderScale;
+    Timings automatic, whole;
+    std::vector<double> floorTimes, floorCpu;
+    const int perRound = std::max(1, frames / kRounds);
+    for (int round = 0; round < kRounds; ++round) {
+        Clock::time_point mark = Clock::now();
+        double cpuMark = processMilliseconds();
+        floorFrame(floor, window);
+        since(mark);
+        sinceCpu(cpuMark);
+        for (int i = 0; i < perRound; ++i) {
+            floorFrame(floor, window);
+            floorTimes.push_back(since(mark));
+            floorCpu.push_back(sinceCpu(cpuMark));
+        }
+        useScale(*game.renderer, true);
+        timeRound(game, automatic, perRound);
+        useScale(*game.renderer, false);
+        timeRound(game, whole, perRound);
+    }
+    GLint samples = -1;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    const double floorMs = median(floorTimes), floorCpuMs = median(floorCpu);
+    std::printf("\n%dx%d, %d samples, %d frames per viewpoint in %d rounds\n", game.width,
+                game.height, samples, perRound * kRounds, kRounds);
+    std::printf("presentation floor %.1f ms, cpu %.1f ms; scale auto settled at the spawn on "
+                "%.2f after %.1f s\n",
+                floorMs, floorCpuMs, settled, settledAfter);
+    printTimings("scale auto:", automatic, floorMs, floorCpuMs);
+    printTimings("scale 1:", whole, floorMs, floorCpuMs);
+
+    std::printf("per pass, glFinish-separated, ms (mean of %d frames each):\n%-12s %6s", perRound,
+                "viewpoint", "scale");
+    for (size_t p = 0; p < kPassCount; ++p) {
+        std::printf(" %11s", passName(static_cast<Pass>(p)));
+    }
+    std::printf(" %11s %11s\n", "step+rules", "swap");
+    game.renderer->renderScale = settled;
+    printPasses(game, perRound);
+    useScale(*game.renderer, false);
+    printPasses(game, perRound);
+    std::fflush(stdout);
+}
+
 void runSize(int width, int height, int frames, const char* pictures) {
     const std::string w = std::to_string(width), h = std::to_string(height);
     const char* const arguments[] = {"frame_bench", "-d", w.c_str(), h.c_str()};
@@ -227,8 +356,6 @@ void runSize(int width, int height, int frames, const char* pictures) {
     }
     while (glGetError() != GL_NO_ERROR) {
     }
-    GLint samples = 0;
-    glGetIntegerv(GL_SAMPLES, &samples);
     gameState() = GameState();
     Game* game = new Game(*window, 1u);
     Floor floor = createFloor(width, height);
@@ -258,113 +385,53 @@ void runSize(int width, int height, int frames, const char* pictures) {
     // Let the player settle on the ground and the driver compile its shader variants.
     for (int i = 0; i < 20; ++i) {
         gameFrame(*game, spawn, 1.0f / 60.0f);
-        floorFrame(floor, window->handle, width, height);
+        floorFrame(floor, window->handle);
     }
-
-    std::vector<double> floorTimes, floorCpu;
-    std::vector<double> viewTimes[kViewpointCount], viewCpu[kViewpointCount];
-    std::vector<double> allTimes, allCpu;
-    const int perRound = std::max(1, frames / kRounds);
-    for (int round = 0; round < kRounds && frames > 0; ++round) {
-        Clock::time_point mark = Clock::now();
-        double cpuMark = processMilliseconds();
-        floorFrame(floor, window->handle, width, height);
-        since(mark);
-        sinceCpu(cpuMark);
-        for (int i = 0; i < perRound; ++i) {
-            floorFrame(floor, window->handle, width, height);
-            floorTimes.push_back(since(mark));
-            floorCpu.push_back(sinceCpu(cpuMark));
-        }
-        for (size_t v = 0; v < kViewpointCount; ++v) {
-            float frameTime = 1.0f / 60.0f;
-            gameFrame(*game, kViewpoints[v], frameTime); // the first frame of a view is not timed
-            since(mark);
-            sinceCpu(cpuMark);
-            for (int i = 0; i < perRound; ++i) {
-                gameFrame(*game, kViewpoints[v], frameTime);
-                const double ms = since(mark);
-                const double cpu = sinceCpu(cpuMark);
-                frameTime = static_cast<float>(ms / 1000.0);
-                viewTimes[v].push_back(ms);
-                allTimes.push_back(ms);
-                viewCpu[v].push_back(cpu);
-                allCpu.push_back(cpu);
-            }
-        }
+    if (frames > 0) {
+        timeSize(*game, floor, window->handle, frames);
     }
-    if (frames == 0) {
-        releaseFloor(floor);
-        delete game;
-        delete window;
-        gameState() = GameState();
-        return;
-    }
-    const double floorMs = median(floorTimes), floorCpuMs = median(floorCpu);
-    std::printf("\n%dx%d, %d samples, %d frames per viewpoint in %d rounds\n", width, height,
-                samples, perRound * kRounds, kRounds);
-    std::printf("%-12s %10s %8s %10s %10s %10s\n", "viewpoint", "median ms", "ratio", "cpu ms",
-                "cpu ratio", "visible");
-    for (size_t v = 0; v < kViewpointCount; ++v) {
-        gameFrame(*game, kViewpoints[v], 1.0f / 60.0f);
-        std::printf("%-12s %10.1f %8.2f %10.1f %10.2f %10d\n", kViewpoints[v].name,
-                    median(viewTimes[v]), median(viewTimes[v]) / floorMs, median(viewCpu[v]),
-                    median(viewCpu[v]) / floorCpuMs, gameState().meshCount);
-    }
-    std::printf("%-12s %10.1f %8.2f %10.1f %10.2f\n", "all views", median(allTimes),
-                median(allTimes) / floorMs, median(allCpu), median(allCpu) / floorCpuMs);
-    std::printf("%-12s %10.1f %8s %10.1f\n", "floor", floorMs, "", floorCpuMs);
-
-    // glFinish after every pass: the sum is above the free-running frame.
-    std::printf("per pass, glFinish-separated, ms (median view of %d frames each):\n", perRound);
-    std::printf("%-12s", "viewpoint");
-    for (size_t p = 0; p < kPassCount; ++p) {
-        std::printf(" %11s", passName(static_cast<Pass>(p)));
-    }
-    std::printf(" %11s %11s\n", "step+rules", "swap");
-    for (const Viewpoint& viewpoint : kViewpoints) {
-        PassTimes times;
-        game->renderer->passTimes = &times;
-        double stepMs = 0.0, swapMs = 0.0;
-        for (int i = 0; i < perRound; ++i) {
-            GameState& state = gameState();
-            state.life = state.totalLife;
-            state.freeCamera = !viewpoint.player;
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            glFinish();
-            Clock::time_point mark = Clock::now();
-            float frameTime = 1.0f / 60.0f;
-            game->physics->step(frameTime);
-            game->updater->update(*game->scene, frameTime);
-            stepMs += since(mark);
-            if (!viewpoint.player) {
-                Camera& camera = *game->scene->freeCamera->camera;
-                camera.position = glm::vec4(viewpoint.eye, 1.0f);
-                camera.view = glm::lookAt(viewpoint.eye, viewpoint.target, glm::vec3(0, 1, 0));
-            }
-            game->renderer->render(*game->scene);
-            mark = Clock::now();
-            glfwSwapBuffers(game->window);
-            swapMs += since(mark);
-        }
-        game->renderer->passTimes = nullptr;
-        std::printf("%-12s", viewpoint.name);
-        for (double ms : times.milliseconds) {
-            std::printf(" %11.1f", ms / perRound);
-        }
-        std::printf(" %11.1f %11.1f\n", stepMs / perRound, swapMs / perRound);
-    }
-    std::fflush(stdout);
-
     releaseFloor(floor);
     delete game;
     delete window;
     gameState() = GameState();
 }
 
+// Only the floor, for scripts that time the game themselves.
+void timeFloor(int width, int height) {
+    const std::string w = std::to_string(width), h = std::to_string(height);
+    const char* const arguments[] = {"frame_bench", "-d", w.c_str(), h.c_str()};
+    Window* window = new Window(4, arguments);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::fprintf(stderr, "glewInit failed\n");
+        std::exit(1);
+    }
+    Floor floor = createFloor(width, height);
+    std::vector<double> times, cpuTimes;
+    Clock::time_point mark = Clock::now();
+    double cpuMark = processMilliseconds();
+    for (int i = 0; i < 60; ++i) {
+        floorFrame(floor, window->handle);
+        times.push_back(since(mark));
+        cpuTimes.push_back(sinceCpu(cpuMark));
+    }
+    times.erase(times.begin(), times.begin() + 10); // the driver's first frames
+    cpuTimes.erase(cpuTimes.begin(), cpuTimes.begin() + 10);
+    std::printf("presentation floor %.1f ms, cpu %.1f ms\n", median(times), median(cpuTimes));
+    releaseFloor(floor);
+    delete window;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    glm::ivec2 floorSize(0);
+    if (argc == 3 && std::string(argv[1]) == "--floor" &&
+        std::sscanf(argv[2], "%dx%d", &floorSize.x, &floorSize.y) == 2 && glfwInit()) {
+        timeFloor(floorSize.x, floorSize.y);
+        glfwTerminate();
+        return 0;
+    }
     const char* pictures = nullptr;
     int first = 1;
     if (argc > 2 && std::string(argv[1]) == "--pictures") {

@@ -122,10 +122,13 @@ void runResolution(int width, int height, int frames) {
             allocated += heapAllocations() - before;
             frameTimes.push_back(milliseconds(end - start));
         }
-        // Three passes draw every entry; then the water, the filled slots, the two blur passes
-        // and the composite, and one draw per character of the message.
+        // The main pass draws every entry, and so do the two water passes while the pond is in
+        // view; then the water, the filled slots, the half-size picture, the two blur passes
+        // and the composite (and its stretch when scaled), and one draw per message character.
         const size_t entries = renderer->drawList.size();
-        const size_t draws = 3 * entries + 1 + state.medicineCount + 3 + state.message.size();
+        const bool pond = isVisible(camera, *scene->water->bounds, scene->water->instances[0]);
+        const size_t draws = (pond ? 3 : 1) * entries + 1 + state.medicineCount + 4 +
+                             (renderer->renderScale < 1.0f) + state.message.size();
         std::printf("%-12s %10.2f %10.2f %12.4f %8zu %10zu %12.2f\n", viewpoint.name,
                     percentile(frameTimes, 0.5), percentile(frameTimes, 0.95),
                     percentile(cullTimes, 0.5), entries, draws,

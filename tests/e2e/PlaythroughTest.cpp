@@ -122,6 +122,9 @@ bool apparitionInView(const PlayedGame& played) {
 TEST(Playthrough, WalkIntoEveryDrugTakeTheMedicinesMixAtTheTableAndCureInThePond) {
     PlayedGame played;
     ASSERT_NE(played.game, nullptr);
+    GLint samples = -1;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    EXPECT_EQ(samples, 0) << "the window is single-sample";
     GameState& state = gameState();
     // Every shipped model, the table's among them, and the drugs name a listed texture.
     for (const Model* model : played.game->scene->models) {

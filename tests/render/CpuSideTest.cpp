@@ -1,6 +1,7 @@
 // What a frame works out before it draws: culling, the draw list, the mirrored camera, the
-// waves and the blur weights.
+// waves, the blur weights and the render scale.
 #include <memory>
+#include <random>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "physics/Drugs.h"
 #include "render/Culling.h"
 #include "render/PostProcessor.h"
+#include "render/RenderScale.h"
 #include "render/Water.h"
 
 using testing::ElementsAre;
@@ -132,4 +134,56 @@ TEST(BlurWeights, FollowTheFoldedTableAndSwitchOnlyWhenLifeMeetsSeventyTwoOrTwen
         expectWeights(blur, *table);
         previous = table;
     }
+}
+
+TEST(RenderScale, ReadsAutoOrAScaleInZeroToOneAndRefusesAnythingElse) {
+    const std::pair<const char*, float> table[] = {
+        {"", 0},      {"auto", 0},  {"0.5", 0.5f}, {"1", 1},     {"1e-3", 0.001f}, {"0", -1},
+        {"-0.5", -1}, {"1.01", -1}, {"half", -1},  {"0.5x", -1}, {"nan", -1},      {"AUTO", -1}};
+    for (const auto& [text, scale] : table) {
+        ScaleSetting setting{false, 0.25f};
+        EXPECT_EQ(parseRenderScale(text, setting), scale >= 0) << text;
+        EXPECT_FLOAT_EQ(setting.automatic ? 0.0f : setting.scale, scale > 0 ? scale : 0.0f) << text;
+    }
+    // The whole window at 1, else even (whole 2x2 blocks for the blur) and at least 2.
+    EXPECT_EQ(glm::ivec4(scaledSize(1919, 1.0f), scaledSize(1920, 1.0f / 3.0f),
+                         scaledSize(801, 0.5f), scaledSize(600, 0.001f)),
+              glm::ivec4(1919, 640, 400, 2));
+}
+
+TEST(RenderScale, SettlesOnTheLargestStepThatKeepsUpFollowsTheLoadAndClampsAtBothEnds) {
+    // A machine whose frame costs fixed + perPixel x scale^2 seconds, 20 % either way at random
+    // (or the given share), and every 500th frame one of two seconds (a hitch, a window moved).
+    std::mt19937 random(18);
+    int frames = 0;
+    const auto play = [&](ScaleController& controller, float fixed, float perPixel, float seconds,
+                          float jitter = 0.2f) {
+        std::uniform_real_distribution<float> noise(1.0f - jitter, 1.0f + jitter);
+        int changes = 0;
+        for (float clock = 0.0f; clock < seconds;) {
+            const float scale = currentScale(controller);
+            const float frame =
+                ++frames % 500 == 0 ? 2.0f : (fixed + perPixel * scale * scale) * noise(random);
+            changes += adaptScale(controller, frame);
+            clock += frame;
+        }
+        return changes;
+    };
+    ScaleController controller;
+    EXPECT_EQ(play(controller, 0.002f, 0.010f, 30.0f), 0) << "a fast machine keeps the whole";
+
+    // 68 ms at full size; 0.6 makes 30 ms, and 0.71 would make 38 ms.
+    EXPECT_LE(play(controller, 0.008f, 0.060f, 3.0f), 2) << "straight down, not step by step";
+    EXPECT_FLOAT_EQ(currentScale(controller), 0.6f);
+    EXPECT_EQ(play(controller, 0.008f, 0.060f, 60.0f), 0) << "and there it stays";
+
+    EXPECT_LE(play(controller, 0.2f, 0.3f, 5.0f), 2) << "however slow";
+    EXPECT_FLOAT_EQ(currentScale(controller), kScaleSteps[kScaleStepCount - 1]);
+    EXPECT_EQ(play(controller, 0.2f, 0.3f, 30.0f), 0);
+
+    // The load goes: one step at a time back to the whole window, where it stays.
+    EXPECT_EQ(play(controller, 0.002f, 0.010f, 30.0f), kScaleStepCount - 1);
+    EXPECT_EQ(currentScale(controller), 1.0f);
+    // At 30 Hz with vertical sync, 33.3 ms whatever the scale: no reason to step down.
+    EXPECT_EQ(play(controller, 0.0333f, 0.0f, 30.0f, 0.02f), 0);
 }
