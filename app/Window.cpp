@@ -1,12 +1,25 @@
 #include "app/Window.h"
 
 #include <iostream>
+#include <string>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
 #include "app/Console.h"
 #include "app/Options.h"
+
+namespace {
+
+// GLFW's own words are the only clue to why a window or its context could not be had, such as
+// a driver below OpenGL 4.0.
+std::string withGlfwReason(const std::string& message) {
+    const char* reason = nullptr;
+    glfwGetError(&reason);
+    return reason != nullptr && *reason != '\0' ? message + "\n" + reason : message;
+}
+
+} // namespace
 
 Window::Window(int argc, const char* const argv[]) {
     logLabel("WINDOW");
@@ -22,7 +35,7 @@ Window::Window(int argc, const char* const argv[]) {
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
     if (mode == nullptr) {
-        fatalError("ERROR");
+        fatalError(withGlfwReason("ERROR"));
     }
     if (fullScreen) {
         width = mode->width;
@@ -38,10 +51,13 @@ Window::Window(int argc, const char* const argv[]) {
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
     glfwWindowHint(GLFW_SAMPLES, 4);
+#ifndef NDEBUG
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+#endif
 
     handle = glfwCreateWindow(width, height, "Morbane", fullScreen ? monitor : nullptr, nullptr);
     if (handle == nullptr) {
-        fatalError("ERROR");
+        fatalError(withGlfwReason("ERROR"));
     }
     // GLFW ignores the position of a full-screen window.
     glfwSetWindowPos(handle, positionX, positionY);

@@ -25,7 +25,6 @@ using testing::AllOf;
 using testing::ElementsAre;
 using testing::EndsWith;
 using testing::HasSubstr;
-using testing::IsEmpty;
 using testing::StartsWith;
 
 namespace {
@@ -57,7 +56,6 @@ struct MeshImport : testing::Test {
     void writeMesh(const std::string& name, const std::string& text) const {
         sandbox.write("Resources/Meshes/" + name, text);
     }
-    void TearDown() override { EXPECT_THAT(gl.takeErrors(), IsEmpty()); }
 };
 
 TEST_F(MeshImport,
