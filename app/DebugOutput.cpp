@@ -6,8 +6,8 @@
 
 namespace {
 
-void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum, GLsizei,
-                               const GLchar* message, const void*) {
+void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message,
+                               const void*) {
     if (type == GL_DEBUG_TYPE_ERROR || type == GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR ||
         type == GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR) {
         std::cerr << "GL DEBUG: " << message << std::endl;

@@ -124,18 +124,40 @@ TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont
     Sandbox sandbox{true};
     TextRenderer text;
     // \xC4 is a code without a glyph; the y hangs below the baseline.
-    layoutText(text.font->glyphs, "My\xC4X", 300.0f, 10.0f, 1.0f, text.quads);
+    layoutText(*text.font, "My\xC4X", 300.0f, 10.0f, 1.0f, text.quads);
     ASSERT_EQ(text.quads.size(), 3u);
     float pen = 300.0f;
     for (int i = 0; i < 3; ++i) {
         // Vertex 1 is the bottom-left corner.
         const Glyph& g = text.font->glyphs.at("MyX"[i]);
-        EXPECT_EQ(text.quads[i].texture, g.texture);
         EXPECT_FLOAT_EQ(text.quads[i].vertices[4], pen + g.bearingX) << i;
         EXPECT_FLOAT_EQ(text.quads[i].vertices[5], 10.0f - (g.rows - g.bearingY)) << i;
         pen += static_cast<float>(g.advance >> 6);
     }
-    EXPECT_FLOAT_EQ(text.quads[0].vertices[3], 0.0f) << "v = 0 at the bitmap's top row";
+
+    // One texel to a pixel, each glyph shows its own coverage from the atlas, top row up.
+    const int atlasWidth = text.font->atlasWidth;
+    Image atlas(static_cast<size_t>(atlasWidth) * text.font->atlasHeight);
+    glBindTexture(GL_TEXTURE_2D, text.font->atlas);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, atlas.data());
+    for (const char ch : std::string("MyX")) {
+        const Glyph& g = text.font->glyphs.at(ch);
+        glClear(GL_COLOR_BUFFER_BIT);
+        text.renderText(1, 1, 1, std::string(1, ch), 300.0f, 10.0f, 1.0f);
+        const Image frame = readPixels(640, 480);
+        int worst = 0;
+        for (int row = 0; row < g.rows; ++row) {
+            for (int column = 0; column < g.width; ++column) {
+                const int x = 300 + g.bearingX + column, y = 10 + g.bearingY - 1 - row;
+                const int drawn = frame[(static_cast<size_t>(y) * 640 + x) * 4];
+                const int coverage = atlas[(g.atlasY + row) * atlasWidth + g.atlasX + column];
+                worst = std::max(worst, std::abs(drawn - coverage));
+            }
+        }
+        EXPECT_LE(worst, 2) << ch;
+        EXPECT_GT(litPixels(frame, 640, glm::ivec4(0)).y, g.width * g.rows / 4) << ch;
+    }
 
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
