@@ -86,9 +86,8 @@ Image readTexture(GlName texture, int width, int height) {
 TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
     GlContext gl;
     Sandbox sandbox{true};
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    Renderer renderer(gl.width, gl.height);
+    Camera camera;
     // Mipmap mode, linear filtering, then the magnification and minification filters.
     const GLint table[][4] = {{2, 1, GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
                               {2, 0, GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
@@ -100,16 +99,17 @@ TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
     for (const auto& row : table) {
         state.mipmapMode = row[0];
         state.linearFiltering = row[1] != 0;
-        applyTextureFilter(state);
+        renderer.textureShader->beginPass(camera, Light{}, glm::vec4(0.0f), state);
         glm::ivec2 filters(-1);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[0]);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[1]);
+        glGetSamplerParameteriv(renderer.textureShader->sampler, GL_TEXTURE_MAG_FILTER,
+                                &filters[0]);
+        glGetSamplerParameteriv(renderer.textureShader->sampler, GL_TEXTURE_MIN_FILTER,
+                                &filters[1]);
         EXPECT_EQ(filters, glm::ivec2(row[2], row[3])) << row[0] << " " << row[1];
+        renderer.textureShader->endPass();
     }
-    glDeleteTextures(1, &texture);
 
     // A scene without a player yet is seen through the free camera.
-    Renderer renderer(gl.width, gl.height);
     Scene empty;
     empty.freeCamera = createFreeCamera(gl.width, gl.height);
     renderer.render(empty);
