@@ -27,6 +27,7 @@
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
 
+using testing::AnyOf;
 using testing::IsEmpty;
 
 namespace {
@@ -107,6 +108,26 @@ TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTarget) {
                                 &filters[1]);
         EXPECT_EQ(filters, glm::ivec2(row[2], row[3])) << row[0] << " " << row[1];
         renderer.textureShader->endPass();
+    }
+
+    // Every target in a format that each core driver must render to, depth with 24 bits.
+    const std::pair<GLenum, GLuint> attachments[] = {
+        {GL_TEXTURE_2D, renderer.sceneTarget->colourTexture},
+        {GL_TEXTURE_2D, renderer.sceneTarget->depthTexture},
+        {GL_TEXTURE_2D, renderer.waterTargets->reflectionTexture},
+        {GL_RENDERBUFFER, renderer.waterTargets->reflectionDepthBuffer},
+        {GL_TEXTURE_2D, renderer.waterTargets->refractionTexture},
+        {GL_TEXTURE_2D, renderer.waterTargets->refractionDepthTexture}};
+    for (const auto& [kind, name] : attachments) {
+        GLint format = 0;
+        if (kind == GL_RENDERBUFFER) {
+            glBindRenderbuffer(GL_RENDERBUFFER, name);
+            glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &format);
+        } else {
+            glBindTexture(GL_TEXTURE_2D, name);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        }
+        EXPECT_THAT(format, AnyOf(GL_RGBA8, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT32F)) << name;
     }
 
     // A scene without a player yet is seen through the free camera.
