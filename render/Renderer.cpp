@@ -211,7 +211,6 @@ void Renderer::render(Scene& scene) {
         camera->view = savedView;
     }
     bindWindow(*waterTargets);
-    glClear(GL_COLOR_BUFFER_BIT);
     endPass(passTimes, Pass::Reflection);
 
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -222,7 +221,6 @@ void Renderer::render(Scene& scene) {
     drawPass(light, kRefractionPlane);
     glDisable(GL_SCISSOR_TEST);
     bindWindow(*waterTargets);
-    glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
     endPass(passTimes, Pass::Refraction);
 
@@ -238,7 +236,7 @@ void Renderer::render(Scene& scene) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     if (camera != nullptr && scene.water != nullptr && !scene.water->instances.empty()) {
-        waterRenderer->drawWater(*camera, light, *scene.water->mesh, *waterTargets,
+        waterRenderer->drawWater(*camera, *scene.water->mesh, *waterTargets,
                                  scene.water->instances.front());
     }
     if (state.transparency) {

@@ -37,14 +37,8 @@ struct WaterRenderer {
     float deltaTime = 0.0f;
     int32_t viewLocation = -1;
     int32_t projectionLocation = -1;
-    int32_t reflectionLocation = -1;
-    int32_t refractionLocation = -1;
-    int32_t dudvMapLocation = -1;
     int32_t cameraPosLocation = -1;
     int32_t offsetLocation = -1;
-    int32_t normalMapLocation = -1;
-    int32_t depthMapLocation = -1;
-    int32_t lightPositionLocation = -1;
 
     WaterRenderer();
     ~WaterRenderer();
@@ -52,6 +46,6 @@ struct WaterRenderer {
     WaterRenderer& operator=(const WaterRenderer&) = delete;
 
     // Advances the waves by the time since the previous draw and draws the water once.
-    void drawWater(const Camera& camera, const Light& light, const Mesh& water,
-                   const WaterTargets& targets, const glm::mat4& waterMatrix);
+    void drawWater(const Camera& camera, const Mesh& water, const WaterTargets& targets,
+                   const glm::mat4& waterMatrix);
 };

@@ -452,8 +452,8 @@ TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItItsWavesMoveAndEachWaterPassKe
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    renderer.waterRenderer->drawWater(*renderer.activeCamera, *scene.lights.front(),
-                                      *scene.water->mesh, targets, scene.water->instances.front());
+    renderer.waterRenderer->drawWater(*renderer.activeCamera, *scene.water->mesh, targets,
+                                      scene.water->instances.front());
     glDisable(GL_BLEND);
     const Image over = readPixels(kWidth, kHeight);
     int notRed = 0;
