@@ -9,6 +9,7 @@
 #include <GLFW/glfw3.h>
 
 #include "app/Console.h"
+#include "app/DebugOutput.h"
 #include "app/DriverPin.h"
 #include "app/Focus.h"
 #include "app/Game.h"
@@ -71,6 +72,9 @@ void initialise(int argc, const char* const argv[]) {
     // GLEW's probing may leave an error flag behind; it belongs to nobody.
     while (glGetError() != GL_NO_ERROR) {
     }
+#ifndef NDEBUG
+    logDriverDebugOutput();
+#endif
     logOk();
 
     std::cout << "INITIALIZING GAME:" << std::endl;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -29,6 +30,14 @@ void useRawMouseMotion(GLFWwindow* handle) {
     }
 }
 
+// GLFW's own words are the only clue to why a window or its context could not be had, such as
+// a driver below OpenGL 4.0.
+std::string withGlfwReason(const std::string& message) {
+    const char* reason = nullptr;
+    glfwGetError(&reason);
+    return reason != nullptr && *reason != '\0' ? message + "\n" + reason : message;
+}
+
 } // namespace
 
 Window::Window(int argc, const char* const argv[]) {
@@ -45,7 +54,7 @@ Window::Window(int argc, const char* const argv[]) {
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
     if (mode == nullptr) {
-        fatalError("ERROR");
+        fatalError(withGlfwReason("ERROR"));
     }
     if (fullScreen) {
         width = mode->width;
@@ -64,10 +73,13 @@ Window::Window(int argc, const char* const argv[]) {
     // full-screen pass, so samples there would smooth nothing, and a software rasteriser
     // spends more on them than on the whole scene.
     glfwWindowHint(GLFW_SAMPLES, 0);
+#ifndef NDEBUG
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+#endif
 
     handle = glfwCreateWindow(width, height, "Morbane", fullScreen ? monitor : nullptr, nullptr);
     if (handle == nullptr) {
-        fatalError("ERROR");
+        fatalError(withGlfwReason("ERROR"));
     }
     // GLFW ignores the position of a full-screen window.
     glfwSetWindowPos(handle, positionX, positionY);

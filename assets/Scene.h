@@ -21,6 +21,7 @@ struct MeshBuffers {
     GlName indexBuffer = 0;    // 32-bit indices, 3 per triangle
     GlName instanceBuffer = 0; // one matrix per drawn instance, attributes 3 to 6
     uint32_t indexCount = 0;
+    std::vector<glm::mat4> uploadedInstances; // what instanceBuffer holds now
 };
 
 struct Mesh {

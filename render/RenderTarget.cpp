@@ -4,6 +4,8 @@
 
 #include "app/Console.h"
 
+// Every target takes a sized format that each core driver must render to: an unsized one lets
+// the driver pick, and a 16-bit depth would make near 0.1 / far 100 fight.
 namespace {
 
 GLuint createTargetTexture(int32_t width, int32_t height, GLint internalFormat, GLenum format,
@@ -26,6 +28,12 @@ GLuint createScreenTexture(int32_t width, int32_t height, GLint internalFormat, 
     return texture;
 }
 
+void requireComplete() {
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        fatalError("FRAMEBUFFER NOT COMPLETE");
+    }
+}
+
 GLuint createWaterFramebuffer() {
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
@@ -36,7 +44,7 @@ GLuint createWaterFramebuffer() {
 
 GLuint createWaterColour(int32_t width, int32_t height) {
     const GLuint texture =
-        createTargetTexture(width, height, GL_RGB, GL_RGB, GL_UNSIGNED_BYTE, GL_LINEAR);
+        createTargetTexture(width, height, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, GL_LINEAR);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, texture, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
@@ -46,14 +54,12 @@ GLuint createWaterColour(int32_t width, int32_t height) {
 
 RenderTarget::RenderTarget(int32_t width, int32_t height) {
     colourTexture = createScreenTexture(width, height, GL_RGBA8, GL_RGBA);
-    depthTexture = createScreenTexture(width, height, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT);
+    depthTexture = createScreenTexture(width, height, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture, 0);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        fatalError("FRAMEBUFFER NOT COMPLETE");
-    }
+    requireComplete();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
@@ -73,19 +79,21 @@ WaterTargets::WaterTargets(int32_t reflectionW, int32_t reflectionH, int32_t ref
     reflectionTexture = createWaterColour(reflectionWidth, reflectionHeight);
     glGenRenderbuffers(1, &reflectionDepthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, reflectionDepthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, reflectionWidth, reflectionHeight);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, reflectionWidth, reflectionHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               reflectionDepthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    requireComplete();
     bindWindow(*this);
 
     refractionFramebuffer = createWaterFramebuffer();
     refractionTexture = createWaterColour(refractionWidth, refractionHeight);
     refractionDepthTexture =
-        createTargetTexture(refractionWidth, refractionHeight, GL_DEPTH_COMPONENT32,
+        createTargetTexture(refractionWidth, refractionHeight, GL_DEPTH_COMPONENT24,
                             GL_DEPTH_COMPONENT, GL_FLOAT, GL_LINEAR);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, refractionDepthTexture, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
+    requireComplete();
     bindWindow(*this);
 }
 

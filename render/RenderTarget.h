@@ -9,7 +9,7 @@
 // "FRAMEBUFFER NOT COMPLETE" when the driver rejects it.
 struct RenderTarget {
     GlName colourTexture = 0; // GL_RGBA8, nearest, clamped
-    GlName depthTexture = 0;  // GL_DEPTH_COMPONENT, nearest, clamped
+    GlName depthTexture = 0;  // GL_DEPTH_COMPONENT24, nearest, clamped
     GlName framebuffer = 0;
 
     RenderTarget(int32_t width, int32_t height);
@@ -18,8 +18,8 @@ struct RenderTarget {
     RenderTarget& operator=(const RenderTarget&) = delete;
 };
 
-// The water's reflection and refraction framebuffers. Their size does not follow the window,
-// so the two extra scene passes cost a fixed number of pixels.
+// The water's reflection and refraction framebuffers, as fatal as the above when incomplete. Their
+// size does not follow the window, so the two extra scene passes cost a fixed number of pixels.
 struct WaterTargets {
     int32_t reflectionWidth = 0;
     int32_t reflectionHeight = 0;
@@ -28,11 +28,11 @@ struct WaterTargets {
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;
     GlName reflectionFramebuffer = 0;
-    GlName reflectionTexture = 0;     // GL_RGB, linear
-    GlName reflectionDepthBuffer = 0; // renderbuffer, never sampled
+    GlName reflectionTexture = 0;     // GL_RGBA8, linear
+    GlName reflectionDepthBuffer = 0; // GL_DEPTH_COMPONENT24 renderbuffer, never sampled
     GlName refractionFramebuffer = 0;
-    GlName refractionTexture = 0;      // GL_RGB, linear
-    GlName refractionDepthTexture = 0; // GL_DEPTH_COMPONENT32, sampled for the soft shore
+    GlName refractionTexture = 0;      // GL_RGBA8, linear
+    GlName refractionDepthTexture = 0; // GL_DEPTH_COMPONENT24, sampled for the soft shore
 
     WaterTargets(int32_t reflectionWidth, int32_t reflectionHeight, int32_t refractionWidth,
                  int32_t refractionHeight, int32_t screenWidth, int32_t screenHeight);

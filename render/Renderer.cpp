@@ -43,7 +43,7 @@ void scissorToWater(const Scene& scene, const Camera* camera, int32_t width, int
 
 } // namespace
 
-void applyTextureFilter(const GameState& state) {
+glm::ivec2 textureFilter(const GameState& state) {
     const bool linear = state.linearFiltering;
     GLint minFilter = GL_LINEAR;
     if (state.mipmapMode == 2) {
@@ -51,8 +51,23 @@ void applyTextureFilter(const GameState& state) {
     } else if (state.mipmapMode == 1) {
         minFilter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    return {linear ? GL_LINEAR : GL_NEAREST, minFilter};
+}
+
+void uploadInstances(DrawList& list) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        MeshBuffers& buffers = *list.meshes[i]->buffers;
+        const std::vector<glm::mat4>& instances = list.instances(i);
+        if (instances == buffers.uploadedInstances) {
+            continue;
+        }
+        // A whole new store: the driver need not wait for last frame's draws to read the old.
+        glBindBuffer(GL_ARRAY_BUFFER, buffers.instanceBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(glm::mat4)),
+                     instances.data(), GL_STREAM_DRAW);
+        buffers.uploadedInstances = instances;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 TextureShader::TextureShader() {
@@ -63,29 +78,33 @@ TextureShader::TextureShader() {
     lightConstantLocation = glGetUniformLocation(id, "light.constant");
     lightLinearLocation = glGetUniformLocation(id, "light.linear");
     lightQuadraticLocation = glGetUniformLocation(id, "light.quadratic");
-    diffuseLocation = glGetUniformLocation(id, "diffuse");
-    lightTLocation = glGetUniformLocation(id, "lightT");
     transformationLocation = glGetUniformLocation(id, "transformation");
     viewLocation = glGetUniformLocation(id, "view");
     projectionLocation = glGetUniformLocation(id, "projection");
     planeLocation = glGetUniformLocation(id, "plane");
+    glUseProgram(id);
+    glUniform1i(glGetUniformLocation(id, "diffuse"), 0);
+    glUseProgram(0);
+    glGenSamplers(1, &sampler);
 }
 
 TextureShader::~TextureShader() {
+    glDeleteSamplers(1, &sampler);
+    sampler = 0;
     releaseShaderProgram(program);
     program = nullptr;
 }
 
-void TextureShader::drawEntry(const Camera& camera, const Light& light, const Mesh& mesh,
-                              const std::vector<glm::mat4>& instances, const glm::mat4& transform) {
+void TextureShader::beginPass(const Camera& camera, const Light& light, const glm::vec4& plane,
+                              const GameState& state) {
+    if (state.linearFiltering != appliedLinear || state.mipmapMode != appliedMipmapMode) {
+        const glm::ivec2 filter = textureFilter(state);
+        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, filter.x);
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, filter.y);
+        appliedLinear = state.linearFiltering;
+        appliedMipmapMode = state.mipmapMode;
+    }
     glUseProgram(program->program);
-    glBindVertexArray(mesh.buffers->vertexArray);
-    // Orphan the old store so the driver need not wait for the previous draw's data.
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers->instanceBuffer);
-    glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STREAM_DRAW);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(glm::mat4)),
-                 instances.data(), GL_STREAM_DRAW);
-    glUniformMatrix4fv(transformationLocation, 1, GL_FALSE, &transform[0][0]);
     glUniformMatrix4fv(viewLocation, 1, GL_FALSE, &camera.view[0][0]);
     glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, &camera.projection[0][0]);
     // The light reaches the shader in eye space.
@@ -95,25 +114,25 @@ void TextureShader::drawEntry(const Camera& camera, const Light& light, const Me
     glUniform1f(lightConstantLocation, light.constant);
     glUniform1f(lightLinearLocation, light.linear);
     glUniform1f(lightQuadraticLocation, light.quadratic);
+    // The main pass runs with clipping off but still sends a plane that keeps everything.
+    glUniform4f(planeLocation, plane.x, plane.y, plane.z, plane.w);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, mesh.texture);
-    applyTextureFilter(gameState());
-    glUniform1i(diffuseLocation, 0);
-    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(mesh.buffers->indexCount),
-                            GL_UNSIGNED_INT, nullptr, static_cast<GLsizei>(instances.size()));
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(0);
+    glBindSampler(0, sampler);
 }
 
-void TextureShader::drawEntryClipped(const Camera& camera, const Light& light, const Mesh& mesh,
-                                     const std::vector<glm::mat4>& instances,
-                                     const glm::mat4& transform, glm::vec4 plane) {
-    // The program keeps the plane; the main pass runs with clipping off and sends none.
-    glUseProgram(program->program);
-    glUniform4f(planeLocation, plane.x, plane.y, plane.z, plane.w);
-    drawEntry(camera, light, mesh, instances, transform);
+void TextureShader::drawEntry(const Mesh& mesh, int32_t instanceCount, const glm::mat4& transform) {
+    glBindVertexArray(mesh.buffers->vertexArray);
+    glBindTexture(GL_TEXTURE_2D, mesh.texture);
+    glUniformMatrix4fv(transformationLocation, 1, GL_FALSE, &transform[0][0]);
+    glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(mesh.buffers->indexCount),
+                            GL_UNSIGNED_INT, nullptr, instanceCount);
+}
+
+void TextureShader::endPass() {
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindSampler(0, 0);
+    glUseProgram(0);
 }
 
 Renderer::Renderer(int32_t windowWidth, int32_t windowHeight)
@@ -163,10 +182,16 @@ void Renderer::buildDrawList(const Scene& scene) {
 }
 
 void Renderer::drawPass(const Light& light, const glm::vec4& plane) {
-    for (size_t i = 0; i < drawList.size(); ++i) {
-        textureShader->drawEntryClipped(*activeCamera, light, *drawList.meshes[i],
-                                        drawList.instances(i), drawList.entryTransforms[i], plane);
+    if (drawList.size() == 0) {
+        return;
     }
+    textureShader->beginPass(*activeCamera, light, plane, gameState());
+    for (size_t i = 0; i < drawList.size(); ++i) {
+        textureShader->drawEntry(*drawList.meshes[i],
+                                 static_cast<int32_t>(drawList.instances(i).size()),
+                                 drawList.entryTransforms[i]);
+    }
+    textureShader->endPass();
 }
 
 void Renderer::drawWaterPasses(const Scene& scene, const Light& light) {
@@ -185,7 +210,6 @@ void Renderer::drawWaterPasses(const Scene& scene, const Light& light) {
     glDisable(GL_SCISSOR_TEST);
     camera.view = savedView;
     bindWindow(*waterTargets);
-    glClear(GL_COLOR_BUFFER_BIT);
     endPass(passTimes, Pass::Reflection);
 
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -196,7 +220,6 @@ void Renderer::drawWaterPasses(const Scene& scene, const Light& light) {
     drawPass(light, kRefractionPlane);
     glDisable(GL_SCISSOR_TEST);
     bindWindow(*waterTargets);
-    glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
 }
 
@@ -210,6 +233,7 @@ void Renderer::render(Scene& scene) {
     GameState& state = gameState();
     startPasses(passTimes);
     buildDrawList(scene);
+    uploadInstances(drawList);
     endPass(passTimes, Pass::Culling);
     const Light& light = scene.lights.empty() ? kNoLight : *scene.lights.front();
     Camera* camera = activeCamera; // without one the list is empty and the water is skipped
@@ -243,7 +267,7 @@ void Renderer::render(Scene& scene) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     if (camera != nullptr && scene.water != nullptr && !scene.water->instances.empty()) {
-        waterRenderer->drawWater(*camera, light, *scene.water->mesh, *waterTargets,
+        waterRenderer->drawWater(*camera, *scene.water->mesh, *waterTargets,
                                  scene.water->instances.front(), frameTime);
     }
     if (state.transparency) {

@@ -21,37 +21,43 @@ struct PostProcessor;
 struct RenderTarget;
 struct WaterTargets;
 
-// The lit, textured, instanced drawing of every model with the "Texture" program.
+// The lit, textured, instanced drawing of every model with the "Texture" program. What a pass
+// shares (camera, light, clip plane, the F4/F5 filters) is set once by beginPass; each entry
+// then costs a vertex array, a texture, its transform and the draw.
 struct TextureShader {
     ShaderProgram* program = nullptr; // owned
+    GlName sampler = 0;               // the F4/F5 filters, on unit 0 during a pass
     int32_t lightPositionLocation = -1;
     int32_t lightAmbColorLocation = -1;
     int32_t lightConstantLocation = -1;
     int32_t lightLinearLocation = -1;
     int32_t lightQuadraticLocation = -1;
-    int32_t diffuseLocation = -1;
-    int32_t lightTLocation = -1; // looked up, never given a value
     int32_t transformationLocation = -1;
     int32_t viewLocation = -1;
     int32_t projectionLocation = -1;
     int32_t planeLocation = -1;
+    bool appliedLinear = true; // the toggles the sampler was last set from
+    int32_t appliedMipmapMode = -1;
 
     TextureShader();
     ~TextureShader();
     TextureShader(const TextureShader&) = delete;
     TextureShader& operator=(const TextureShader&) = delete;
 
-    // One instanced draw of every given placement; the matrices are streamed in first.
-    void drawEntry(const Camera& camera, const Light& light, const Mesh& mesh,
-                   const std::vector<glm::mat4>& instances, const glm::mat4& transform);
-    // The same with the clip plane the water passes cut the scene with.
-    void drawEntryClipped(const Camera& camera, const Light& light, const Mesh& mesh,
-                          const std::vector<glm::mat4>& instances, const glm::mat4& transform,
-                          glm::vec4 plane);
+    // The program, the pass-wide uniforms and the sampler, refiltered only after a toggle.
+    void beginPass(const Camera& camera, const Light& light, const glm::vec4& plane,
+                   const GameState& state);
+    // One instanced draw of the mesh's uploaded placements.
+    void drawEntry(const Mesh& mesh, int32_t instanceCount, const glm::mat4& transform);
+    void endPass();
 };
 
-// Sets the filters of the texture bound to GL_TEXTURE_2D from the F4 and F5 toggles.
-void applyTextureFilter(const GameState& state);
+// The texture filters that the F4 and F5 toggles choose: {magnification, minification}.
+glm::ivec2 textureFilter(const GameState& state);
+
+// Brings every entry's instance buffer up to date; a buffer whose placements did not change
+// since the last frame is left alone.
+void uploadInstances(DrawList& list);
 
 struct Renderer {
     OverlayShader* overlayShader = nullptr; // all owned

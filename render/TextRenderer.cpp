@@ -14,42 +14,84 @@ const char* const kFontPath = "../Resources/Fonts/arial.ttf";
 namespace {
 
 constexpr GLsizeiptr kQuadBytes = 6 * 4 * sizeof(float);
+static_assert(sizeof(GlyphQuad) == kQuadBytes, "quads go to the buffer back to back");
+constexpr int32_t kAtlasWidth = 256;
+constexpr int32_t kGlyphGap = 1; // keeps linear reads from picking up the neighbour's coverage
 
 // Text space is 640 x 480 whatever the window size.
 const float kProjection[16] = {
     2.0f / 640.0f, 0, 0, 0, 0, 2.0f / 480.0f, 0, 0, 0, 0, -1, 0, -1, -1, 0, 1};
 
-Glyph uploadGlyph(const FT_GlyphSlot slot) {
+struct GlyphBitmap {
+    unsigned char code = 0;
     Glyph glyph;
-    glGenTextures(1, &glyph.texture);
-    glBindTexture(GL_TEXTURE_2D, glyph.texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, static_cast<GLsizei>(slot->bitmap.width),
-                 static_cast<GLsizei>(slot->bitmap.rows), 0, GL_RED, GL_UNSIGNED_BYTE,
-                 slot->bitmap.buffer);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    std::vector<unsigned char> coverage; // width x rows, top row first
+};
+
+GlyphBitmap copyGlyph(unsigned char code, const FT_GlyphSlot slot) {
+    GlyphBitmap bitmap;
+    bitmap.code = code;
+    Glyph& glyph = bitmap.glyph;
     glyph.width = static_cast<int32_t>(slot->bitmap.width);
     glyph.rows = static_cast<int32_t>(slot->bitmap.rows);
     glyph.bearingX = slot->bitmap_left;
     glyph.bearingY = slot->bitmap_top;
     glyph.advance = static_cast<uint32_t>(slot->advance.x);
-    return glyph;
+    bitmap.coverage.resize(static_cast<size_t>(glyph.width) * glyph.rows);
+    for (int32_t row = 0; row < glyph.rows; ++row) {
+        const unsigned char* source = slot->bitmap.buffer + row * slot->bitmap.pitch;
+        std::copy(source, source + glyph.width, bitmap.coverage.begin() + row * glyph.width);
+    }
+    return bitmap;
 }
 
-void loadGlyphs(FT_Face face, std::map<unsigned char, Glyph>& glyphs) {
+// Shelves of glyphs from the top-left corner, left to right; returns the atlas height.
+int32_t packGlyphs(std::vector<GlyphBitmap>& bitmaps) {
+    int32_t x = 0, y = 0, shelfHeight = 0;
+    for (GlyphBitmap& bitmap : bitmaps) {
+        Glyph& glyph = bitmap.glyph;
+        if (x + glyph.width > kAtlasWidth) {
+            x = 0;
+            y += shelfHeight + kGlyphGap;
+            shelfHeight = 0;
+        }
+        glyph.atlasX = x;
+        glyph.atlasY = y;
+        x += glyph.width + kGlyphGap;
+        shelfHeight = std::max(shelfHeight, glyph.rows);
+    }
+    return std::max(y + shelfHeight, 1);
+}
+
+void loadGlyphs(FT_Face face, Font& font) {
     FT_Set_Pixel_Sizes(face, 0, 18);
+    std::vector<GlyphBitmap> bitmaps;
     for (unsigned int code = 0; code < 128; ++code) {
         if (FT_Load_Char(face, code, FT_LOAD_RENDER) != 0) {
             std::cout << "FREETYTPE - FAILED TO LOAD GLYPH" << std::endl;
             continue;
         }
-        const Glyph glyph = uploadGlyph(face->glyph);
-        if (!glyphs.emplace(static_cast<unsigned char>(code), glyph).second) {
-            glDeleteTextures(1, &glyph.texture);
-        }
+        bitmaps.push_back(copyGlyph(static_cast<unsigned char>(code), face->glyph));
     }
+    font.atlasWidth = kAtlasWidth;
+    font.atlasHeight = packGlyphs(bitmaps);
+    std::vector<unsigned char> texels(static_cast<size_t>(font.atlasWidth) * font.atlasHeight);
+    for (const GlyphBitmap& bitmap : bitmaps) {
+        const Glyph& glyph = bitmap.glyph;
+        for (int32_t row = 0; row < glyph.rows; ++row) {
+            std::copy_n(bitmap.coverage.begin() + row * glyph.width, glyph.width,
+                        texels.begin() + (glyph.atlasY + row) * font.atlasWidth + glyph.atlasX);
+        }
+        font.glyphs.emplace(bitmap.code, glyph);
+    }
+    glGenTextures(1, &font.atlas);
+    glBindTexture(GL_TEXTURE_2D, font.atlas);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, font.atlasWidth, font.atlasHeight, 0, GL_RED,
+                 GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -58,7 +100,7 @@ void loadGlyphs(FT_Face face, std::map<unsigned char, Glyph>& glyphs) {
 Font::Font() {
     glGenBuffers(1, &vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, kQuadBytes, nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, kTextBatch * kQuadBytes, nullptr, GL_STREAM_DRAW);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glGenVertexArrays(1, &vertexArray);
     glBindVertexArray(vertexArray);
@@ -79,31 +121,31 @@ Font::Font() {
     if (!faceLoaded) {
         std::cout << "FREETYPE - FAILED TO LOAD FONT" << std::endl;
     }
-    // Glyph bitmaps are tightly packed single bytes; the setting stays in force.
+    // Glyph rows are tightly packed single bytes; the setting stays in force.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (faceLoaded) {
-        loadGlyphs(face, glyphs);
+        loadGlyphs(face, *this);
         FT_Done_Face(face);
     }
     FT_Done_FreeType(library);
 }
 
 Font::~Font() {
-    for (auto& entry : glyphs) {
-        glDeleteTextures(1, &entry.second.texture);
-    }
+    glDeleteTextures(1, &atlas);
     glyphs.clear();
     glDeleteVertexArrays(1, &vertexArray);
     glDeleteBuffers(1, &vertexBuffer);
-    vertexArray = vertexBuffer = 0;
+    atlas = vertexArray = vertexBuffer = 0;
 }
 
-void layoutText(const std::map<unsigned char, Glyph>& glyphs, const std::string& text, float x,
-                float y, float scale, std::vector<GlyphQuad>& quads) {
+void layoutText(const Font& font, const std::string& text, float x, float y, float scale,
+                std::vector<GlyphQuad>& quads) {
     quads.clear();
+    const float texelU = 1.0f / static_cast<float>(font.atlasWidth);
+    const float texelV = 1.0f / static_cast<float>(font.atlasHeight);
     for (const char ch : text) {
-        const auto found = glyphs.find(static_cast<unsigned char>(ch));
-        if (found == glyphs.end()) {
+        const auto found = font.glyphs.find(static_cast<unsigned char>(ch));
+        if (found == font.glyphs.end()) {
             continue;
         }
         const Glyph& g = found->second;
@@ -111,11 +153,14 @@ void layoutText(const std::map<unsigned char, Glyph>& glyphs, const std::string&
         const float ypos = y - static_cast<float>(g.rows - g.bearingY) * scale;
         const float w = static_cast<float>(g.width) * scale;
         const float h = static_cast<float>(g.rows) * scale;
+        const float u0 = static_cast<float>(g.atlasX) * texelU;
+        const float u1 = static_cast<float>(g.atlasX + g.width) * texelU;
+        const float v0 = static_cast<float>(g.atlasY) * texelV;
+        const float v1 = static_cast<float>(g.atlasY + g.rows) * texelV;
         GlyphQuad quad;
-        quad.texture = g.texture;
-        const float vertices[24] = {xpos,     ypos + h, 0, 0, xpos,     ypos,     0, 1,
-                                    xpos + w, ypos,     1, 1, xpos,     ypos + h, 0, 0,
-                                    xpos + w, ypos,     1, 1, xpos + w, ypos + h, 1, 0};
+        const float vertices[24] = {xpos,     ypos + h, u0, v0, xpos,     ypos,     u0, v1,
+                                    xpos + w, ypos,     u1, v1, xpos,     ypos + h, u0, v0,
+                                    xpos + w, ypos,     u1, v1, xpos + w, ypos + h, u1, v0};
         std::copy(vertices, vertices + 24, quad.vertices);
         quads.push_back(quad);
         // The advance is in 1/64 pixel; the shift drops the fraction.
@@ -142,7 +187,13 @@ TextRenderer::~TextRenderer() {
 
 void TextRenderer::renderText(float red, float green, float blue, const std::string& text, float x,
                               float y, float scale) {
-    layoutText(font->glyphs, text, x, y, scale, quads);
+    layoutText(*font, text, x, y, scale, quads);
+    if (quads.empty()) {
+        // Nothing to draw, but callers rely on the state it leaves.
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        return;
+    }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glUseProgram(program->program);
@@ -150,13 +201,15 @@ void TextRenderer::renderText(float red, float green, float blue, const std::str
     glUniform3f(textColorLocation, red, green, blue);
     glBindVertexArray(font->vertexArray);
     glActiveTexture(GL_TEXTURE0);
-    for (const GlyphQuad& quad : quads) {
-        glBindTexture(GL_TEXTURE_2D, quad.texture);
-        glBindBuffer(GL_ARRAY_BUFFER, font->vertexBuffer);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, kQuadBytes, quad.vertices);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        glDrawArrays(GL_TRIANGLES, 0, 6);
+    glBindTexture(GL_TEXTURE_2D, font->atlas);
+    glBindBuffer(GL_ARRAY_BUFFER, font->vertexBuffer);
+    for (size_t first = 0; first < quads.size(); first += kTextBatch) {
+        const size_t count = std::min(quads.size() - first, static_cast<size_t>(kTextBatch));
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count) * kQuadBytes,
+                        quads[first].vertices);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count * 6));
     }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     glUseProgram(0);

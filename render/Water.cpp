@@ -17,10 +17,9 @@ GlName findTexture(const char* name) {
     return found != table.end() ? found->second : 0;
 }
 
-void bindUnit(GLenum unit, GlName texture, int32_t location, GLint index) {
+void bindUnit(GLenum unit, GlName texture) {
     glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glUniform1i(location, index);
 }
 
 } // namespace
@@ -105,14 +104,15 @@ WaterRenderer::WaterRenderer() {
     const GLuint id = program->program;
     viewLocation = glGetUniformLocation(id, "view");
     projectionLocation = glGetUniformLocation(id, "projection");
-    reflectionLocation = glGetUniformLocation(id, "reflection");
-    refractionLocation = glGetUniformLocation(id, "refraction");
-    dudvMapLocation = glGetUniformLocation(id, "dudvMap");
     offsetLocation = glGetUniformLocation(id, "offset");
     cameraPosLocation = glGetUniformLocation(id, "cameraPos");
-    normalMapLocation = glGetUniformLocation(id, "normalMap");
-    depthMapLocation = glGetUniformLocation(id, "depthMap");
-    lightPositionLocation = glGetUniformLocation(id, "lightPosition");
+    // The program keeps its units; drawWater binds the same textures to them every time.
+    const char* const units[] = {"reflection", "refraction", "dudvMap", "normalMap", "depthMap"};
+    glUseProgram(id);
+    for (GLint unit = 0; unit < 5; ++unit) {
+        glUniform1i(glGetUniformLocation(id, units[unit]), unit);
+    }
+    glUseProgram(0);
     dudvTexture = findTexture("dudv.png");
     normalTexture = findTexture("normalmap.png");
 }
@@ -123,40 +123,36 @@ WaterRenderer::~WaterRenderer() {
     program = nullptr;
 }
 
-void WaterRenderer::drawWater(const Camera& camera, const Light& light, const Mesh& water,
-                              const WaterTargets& targets, const glm::mat4& waterMatrix,
-                              float frameTime) {
+void WaterRenderer::drawWater(const Camera& camera, const Mesh& water, const WaterTargets& targets,
+                              const glm::mat4& waterMatrix, float frameTime) {
     glUseProgram(program->program);
     glBindVertexArray(water.buffers->vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, water.buffers->instanceBuffer);
-    glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STREAM_DRAW);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), &waterMatrix[0][0], GL_STREAM_DRAW);
+    std::vector<glm::mat4>& uploaded = water.buffers->uploadedInstances;
+    if (uploaded.size() != 1 || uploaded.front() != waterMatrix) {
+        glBindBuffer(GL_ARRAY_BUFFER, water.buffers->instanceBuffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(glm::mat4), &waterMatrix[0][0], GL_STREAM_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        uploaded.assign(1, waterMatrix);
+    }
     glUniformMatrix4fv(viewLocation, 1, GL_FALSE, &camera.view[0][0]);
     glUniformMatrix4fv(projectionLocation, 1, GL_FALSE, &camera.projection[0][0]);
 
-    bindUnit(GL_TEXTURE0, targets.reflectionTexture, reflectionLocation, 0);
-    bindUnit(GL_TEXTURE1, targets.refractionTexture, refractionLocation, 1);
-    bindUnit(GL_TEXTURE2, dudvTexture, dudvMapLocation, 2);
-    bindUnit(GL_TEXTURE3, normalTexture, normalMapLocation, 3);
-    bindUnit(GL_TEXTURE4, targets.refractionDepthTexture, depthMapLocation, 4);
-    glActiveTexture(GL_TEXTURE0);
+    bindUnit(GL_TEXTURE1, targets.refractionTexture);
+    bindUnit(GL_TEXTURE2, dudvTexture);
+    bindUnit(GL_TEXTURE3, normalTexture);
+    bindUnit(GL_TEXTURE4, targets.refractionDepthTexture);
+    bindUnit(GL_TEXTURE0, targets.reflectionTexture);
 
     glUniform3f(cameraPosLocation, camera.position.x, camera.position.y, camera.position.z);
-    glUniform3f(lightPositionLocation, light.position.x, light.position.y, light.position.z);
     waveOffset = advanceWaveOffset(waveOffset, waveSpeed, frameTime);
     glUniform1f(offsetLocation, waveOffset);
 
     glDrawElementsInstanced(GL_TRIANGLES, static_cast<GLsizei>(water.buffers->indexCount),
                             GL_UNSIGNED_INT, nullptr, 1);
 
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    // Every unit is emptied, so no water target stays bound while the next frame draws into it.
-    for (GLenum unit = GL_TEXTURE4; unit > GL_TEXTURE0; --unit) {
-        glActiveTexture(unit);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    glActiveTexture(GL_TEXTURE0);
+    // Units 1 to 4 keep their textures: the mesh passes that draw into the water targets read
+    // unit 0 alone, and post-processing binds its own textures before it reads 1 and 2.
     glBindTexture(GL_TEXTURE_2D, 0);
+    glBindVertexArray(0);
     glUseProgram(0);
 }

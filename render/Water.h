@@ -34,14 +34,8 @@ struct WaterRenderer {
     float waveOffset = 0.0f;          // always in [0, 1)
     int32_t viewLocation = -1;
     int32_t projectionLocation = -1;
-    int32_t reflectionLocation = -1;
-    int32_t refractionLocation = -1;
-    int32_t dudvMapLocation = -1;
     int32_t cameraPosLocation = -1;
     int32_t offsetLocation = -1;
-    int32_t normalMapLocation = -1;
-    int32_t depthMapLocation = -1;
-    int32_t lightPositionLocation = -1;
 
     WaterRenderer();
     ~WaterRenderer();
@@ -49,6 +43,6 @@ struct WaterRenderer {
     WaterRenderer& operator=(const WaterRenderer&) = delete;
 
     // Advances the waves by the frame's time (0 while the game is paused) and draws the water.
-    void drawWater(const Camera& camera, const Light& light, const Mesh& water,
-                   const WaterTargets& targets, const glm::mat4& waterMatrix, float frameTime);
+    void drawWater(const Camera& camera, const Mesh& water, const WaterTargets& targets,
+                   const glm::mat4& waterMatrix, float frameTime);
 };

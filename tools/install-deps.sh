@@ -8,7 +8,7 @@ packages=(
     libbullet-dev libx11-dev libopenal-dev libsndfile1-dev
     libgtest-dev libgmock-dev assimp-testmodels
     libgl1-mesa-dri libglx-mesa0
-    xvfb xauth xdotool x11-utils
+    xvfb xauth xdotool x11-utils glslang-tools apitrace
     dpkg-dev file
 )
 

@@ -21,7 +21,6 @@
 #include "tools/levelgen/ModelFile.h"
 
 using testing::ElementsAre;
-using testing::IsEmpty;
 
 namespace {
 
@@ -52,7 +51,6 @@ struct MeshImport : testing::Test {
     void writeMesh(const std::string& name, const std::string& text) const {
         sandbox.write("Resources/Meshes/" + name, text);
     }
-    void TearDown() override { EXPECT_THAT(gl.takeErrors(), IsEmpty()); }
 };
 
 TEST_F(MeshImport,

@@ -86,6 +86,15 @@ TEST(Transcript, AFailedStartShowsGlfwsOwnReasonUnderError) {
     EXPECT_EQ(game.exitStatus, 1);
     EXPECT_EQ(game.output, "INITIALIZING LIBRARIES:\n" + labelText("GLFW") +
                                "ERROR\nX11: Failed to open display :65000\n");
+
+    // A driver below OpenGL 4.0 has no context to give.
+    GameProcess old({"MESA_GL_VERSION_OVERRIDE=3.3", MORBANE_BINARY, "-d", "320", "240"}, ".",
+                    "/usr/bin/env");
+    ASSERT_TRUE(old.waitForExit(30.0));
+    EXPECT_EQ(old.exitStatus, 1);
+    EXPECT_EQ(old.output, "INITIALIZING LIBRARIES:\n" + labelText("GLFW") + "OK!\n" +
+                              labelText("WINDOW") +
+                              "ERROR\nGLX: Failed to create context: GLXBadFBConfig\n");
 }
 
 // An X server resets whenever its last client leaves, and a client that polls it (as a window

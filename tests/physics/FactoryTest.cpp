@@ -52,7 +52,6 @@ class Factory : public testing::Test {
     void writeMesh(const std::string& name, const std::string& content) {
         sandbox.write("Resources/Meshes/" + name, content);
     }
-    void TearDown() override { EXPECT_TRUE(context.takeErrors().empty()); }
 };
 
 const std::string kFolder = "../Resources/Meshes/";

@@ -26,6 +26,7 @@
 #include "support/GlContext.h"
 #include "support/Sandbox.h"
 
+using testing::AnyOf;
 using testing::IsEmpty;
 
 namespace {
@@ -94,9 +95,8 @@ Image readTexture(GlName texture, int width, int height) {
 TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTargetOrScale) {
     GlContext gl;
     Sandbox sandbox{true};
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    Renderer renderer(gl.width, gl.height);
+    Camera camera;
     // Mipmap mode, linear filtering, then the magnification and minification filters.
     const GLint table[][4] = {{2, 1, GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST},
                               {2, 0, GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
@@ -108,16 +108,37 @@ TEST(Renderer, FollowsTheFilterTogglesDrawsWithoutAPlayerAndRefusesABadTargetOrS
     for (const auto& row : table) {
         state.mipmapMode = row[0];
         state.linearFiltering = row[1] != 0;
-        applyTextureFilter(state);
+        renderer.textureShader->beginPass(camera, Light{}, glm::vec4(0.0f), state);
         glm::ivec2 filters(-1);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[0]);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[1]);
+        glGetSamplerParameteriv(renderer.textureShader->sampler, GL_TEXTURE_MAG_FILTER,
+                                &filters[0]);
+        glGetSamplerParameteriv(renderer.textureShader->sampler, GL_TEXTURE_MIN_FILTER,
+                                &filters[1]);
         EXPECT_EQ(filters, glm::ivec2(row[2], row[3])) << row[0] << " " << row[1];
+        renderer.textureShader->endPass();
     }
-    glDeleteTextures(1, &texture);
+
+    // Every target in a format that each core driver must render to, depth with 24 bits.
+    const std::pair<GLenum, GLuint> attachments[] = {
+        {GL_TEXTURE_2D, renderer.sceneTarget->colourTexture},
+        {GL_TEXTURE_2D, renderer.sceneTarget->depthTexture},
+        {GL_TEXTURE_2D, renderer.waterTargets->reflectionTexture},
+        {GL_RENDERBUFFER, renderer.waterTargets->reflectionDepthBuffer},
+        {GL_TEXTURE_2D, renderer.waterTargets->refractionTexture},
+        {GL_TEXTURE_2D, renderer.waterTargets->refractionDepthTexture}};
+    for (const auto& [kind, name] : attachments) {
+        GLint format = 0;
+        if (kind == GL_RENDERBUFFER) {
+            glBindRenderbuffer(GL_RENDERBUFFER, name);
+            glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &format);
+        } else {
+            glBindTexture(GL_TEXTURE_2D, name);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        }
+        EXPECT_THAT(format, AnyOf(GL_RGBA8, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT32F)) << name;
+    }
 
     // A scene without a player yet is seen through the free camera.
-    Renderer renderer(gl.width, gl.height);
     Scene empty;
     empty.freeCamera = createFreeCamera(gl.width, gl.height);
     renderer.render(empty);
@@ -142,18 +163,40 @@ TEST(Text, LaysOutFromEachBearingAndDrawsNothingForAnEmptyStringOrWithoutTheFont
     Sandbox sandbox{true};
     TextRenderer text;
     // \xC4 is a code without a glyph; the y hangs below the baseline.
-    layoutText(text.font->glyphs, "My\xC4X", 300.0f, 10.0f, 1.0f, text.quads);
+    layoutText(*text.font, "My\xC4X", 300.0f, 10.0f, 1.0f, text.quads);
     ASSERT_EQ(text.quads.size(), 3u);
     float pen = 300.0f;
     for (int i = 0; i < 3; ++i) {
         // Vertex 1 is the bottom-left corner.
         const Glyph& g = text.font->glyphs.at("MyX"[i]);
-        EXPECT_EQ(text.quads[i].texture, g.texture);
         EXPECT_FLOAT_EQ(text.quads[i].vertices[4], pen + g.bearingX) << i;
         EXPECT_FLOAT_EQ(text.quads[i].vertices[5], 10.0f - (g.rows - g.bearingY)) << i;
         pen += static_cast<float>(g.advance >> 6);
     }
-    EXPECT_FLOAT_EQ(text.quads[0].vertices[3], 0.0f) << "v = 0 at the bitmap's top row";
+
+    // One texel to a pixel, each glyph shows its own coverage from the atlas, top row up.
+    const int atlasWidth = text.font->atlasWidth;
+    Image atlas(static_cast<size_t>(atlasWidth) * text.font->atlasHeight);
+    glBindTexture(GL_TEXTURE_2D, text.font->atlas);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, atlas.data());
+    for (const char ch : std::string("MyX")) {
+        const Glyph& g = text.font->glyphs.at(ch);
+        glClear(GL_COLOR_BUFFER_BIT);
+        text.renderText(1, 1, 1, std::string(1, ch), 300.0f, 10.0f, 1.0f);
+        const Image frame = readPixels(640, 480);
+        int worst = 0;
+        for (int row = 0; row < g.rows; ++row) {
+            for (int column = 0; column < g.width; ++column) {
+                const int x = 300 + g.bearingX + column, y = 10 + g.bearingY - 1 - row;
+                const int drawn = frame[(static_cast<size_t>(y) * 640 + x) * 4];
+                const int coverage = atlas[(g.atlasY + row) * atlasWidth + g.atlasX + column];
+                worst = std::max(worst, std::abs(drawn - coverage));
+            }
+        }
+        EXPECT_LE(worst, 2) << ch;
+        EXPECT_GT(litPixels(frame, 640, glm::ivec4(0)).y, g.width * g.rows / 4) << ch;
+    }
 
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
@@ -466,9 +509,8 @@ TEST_F(ShippedLevel, ThePondMirrorsWhatHangsOverItItsWavesMoveAndEachWaterPassKe
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    renderer.waterRenderer->drawWater(*renderer.activeCamera, *scene.lights.front(),
-                                      *scene.water->mesh, targets, scene.water->instances.front(),
-                                      0.0f);
+    renderer.waterRenderer->drawWater(*renderer.activeCamera, *scene.water->mesh, targets,
+                                      scene.water->instances.front(), 0.0f);
     glDisable(GL_BLEND);
     const Image over = readPixels(kWidth, kHeight);
     int notRed = 0;

@@ -6,6 +6,7 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <utility>
 
@@ -13,9 +14,11 @@ namespace {
 
 std::vector<std::string> pendingErrors;
 
+// What a conformant driver may still accept today but another one need not.
 void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsizei,
                                const GLchar* message, const void*) {
-    if (type == GL_DEBUG_TYPE_ERROR || severity == GL_DEBUG_SEVERITY_HIGH) {
+    if (type == GL_DEBUG_TYPE_ERROR || type == GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR ||
+        type == GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR || severity == GL_DEBUG_SEVERITY_HIGH) {
         pendingErrors.emplace_back(message);
     }
 }
@@ -51,6 +54,10 @@ GlContext::GlContext(int w, int h, bool visible) : width(w), height(h) {
 }
 
 GlContext::~GlContext() {
+    // Whatever no test took is a fault of the code under test.
+    for (const std::string& error : takeErrors()) {
+        ADD_FAILURE() << "GL: " << error;
+    }
     glfwDestroyWindow(window);
     glfwTerminate();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A real OpenGL 4.0 core context in a window on the test display (Xvfb in CI).
-// GL errors reported through debug output are collected so a test can fail on any of them.
+// Debug output of type error, undefined or deprecated behaviour is collected; a test may take
+// what it provoked on purpose, and whatever is left fails the test when the context goes.
 #include <string>
 #include <vector>
 
