@@ -46,6 +46,13 @@ void setExtent(GLint location, int32_t width, int32_t height, int32_t textureWid
                 static_cast<float>(height) / static_cast<float>(textureHeight));
 }
 
+void setWeights(GLuint program, GLint gaussianLocation, GLint offsetLocation,
+                const BlurWeights& blur) {
+    glUseProgram(program);
+    glUniform1fv(gaussianLocation, 3, blur.weights);
+    glUniform1fv(offsetLocation, 3, blur.offsets);
+}
+
 } // namespace
 
 bool updateBlurWeights(BlurWeights& blur, float life, float totalLife, double sigma) {
@@ -69,9 +76,9 @@ PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     // the 2x2 scene texels below it, and the blur costs a quarter of the pixels.
     blurWidth = std::max(1, targetWidth / 2);
     blurHeight = std::max(1, targetHeight / 2);
-    blurTarget = new RenderTarget(blurWidth, blurHeight);
-    verticalTarget = new RenderTarget(blurWidth, blurHeight);
-    compositeTarget = new RenderTarget(targetWidth, targetHeight);
+    blurTarget = new RenderTarget(blurWidth, blurHeight, false);
+    verticalTarget = new RenderTarget(blurWidth, blurHeight, false);
+    compositeTarget = new RenderTarget(targetWidth, targetHeight, false);
     linearSampler = createLinearSampler();
     width = targetWidth;
     height = targetHeight;
@@ -96,6 +103,17 @@ PostProcessor::PostProcessor(int32_t targetWidth, int32_t targetHeight) {
     compositeBlurExtentLocation = glGetUniformLocation(dof, "blurExtent");
     sourceLocation = glGetUniformLocation(resampleProgram->program, "source");
     resampleExtentLocation = glGetUniformLocation(resampleProgram->program, "extent");
+    // The programs keep their units and the weights until life meets a threshold.
+    glUseProgram(gauss);
+    glUniform1i(sceneTextureLocation, 0);
+    setWeights(blurProgram->program, gaussianLocation, offsetLocation, blur);
+    glUseProgram(dof);
+    glUniform1i(originalTextureLocation, 0);
+    glUniform1i(depthTextureLocation, 1);
+    glUniform1i(blurTextureLocation, 2);
+    glUseProgram(resampleProgram->program);
+    glUniform1i(sourceLocation, 0);
+    glUseProgram(0);
 }
 
 PostProcessor::~PostProcessor() {
@@ -114,7 +132,9 @@ PostProcessor::~PostProcessor() {
 void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget,
                                 int32_t drawWidth, int32_t drawHeight) {
     const GameState& state = gameState();
-    updateBlurWeights(blur, state.life, state.totalLife, sigma);
+    if (updateBlurWeights(blur, state.life, state.totalLife, sigma)) {
+        setWeights(blurProgram->program, gaussianLocation, offsetLocation, blur);
+    }
     const bool scaled = drawWidth < width || drawHeight < height;
     halfWidth = scaled ? std::max(1, drawWidth / 2) : blurWidth;
     halfHeight = scaled ? std::max(1, drawHeight / 2) : blurHeight;
@@ -122,94 +142,79 @@ void PostProcessor::postProcess(const ScreenQuad& quad, const RenderTarget& scen
     // Every pass covers what it draws, so nothing needs clearing and no depth is tested or
     // written: on a software rasteriser that is a third of the post-processing.
     glDisable(GL_DEPTH_TEST);
+    glBindVertexArray(quad.vertexArray);
+    glActiveTexture(GL_TEXTURE0);
+    glBindSampler(0, linearSampler);
     // The scene at half size, each texel the exact average of the 2x2 below it: the blur's
     // linear reads then skip no scene line, and it costs a quarter of the pixels.
     glViewport(0, 0, halfWidth, halfHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
-    resample(quad, sceneTarget.colourTexture, 2 * halfWidth, 2 * halfHeight, width, height);
+    resample(sceneTarget.colourTexture, 2 * halfWidth, 2 * halfHeight, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, verticalTarget->framebuffer);
-    blurPass(quad, blurTarget->colourTexture, 1);
+    blurPass(blurTarget->colourTexture, 1);
     glBindFramebuffer(GL_FRAMEBUFFER, blurTarget->framebuffer);
-    blurPass(quad, verticalTarget->colourTexture, 0);
+    blurPass(verticalTarget->colourTexture, 0);
     if (scaled) {
         glBindFramebuffer(GL_FRAMEBUFFER, compositeTarget->framebuffer);
         glViewport(0, 0, drawWidth, drawHeight);
-        composite(quad, sceneTarget, drawWidth, drawHeight);
+        composite(sceneTarget, drawWidth, drawHeight);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(0, 0, width, height);
-        resample(quad, compositeTarget->colourTexture, drawWidth, drawHeight, width, height);
+        glActiveTexture(GL_TEXTURE0);
+        glBindSampler(0, linearSampler);
+        resample(compositeTarget->colourTexture, drawWidth, drawHeight, width, height);
     } else {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(0, 0, width, height);
-        composite(quad, sceneTarget, width, height);
+        composite(sceneTarget, width, height);
     }
+    // The samplers would override the filters of whatever reads units 0 and 2 next. Units 1
+    // and 2 keep their targets: the main pass reads unit 0 alone, and the water binds its own.
+    glBindSampler(0, 0);
+    glBindSampler(2, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindVertexArray(0);
+    glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
 }
 
-void PostProcessor::resample(const ScreenQuad& quad, GlName texture, int32_t pictureWidth,
-                             int32_t pictureHeight, int32_t textureWidth, int32_t textureHeight) {
+// What stays the same from pass to pass is set once in postProcess.
+void PostProcessor::resample(GlName texture, int32_t pictureWidth, int32_t pictureHeight,
+                             int32_t textureWidth, int32_t textureHeight) {
     glUseProgram(resampleProgram->program);
-    glBindVertexArray(quad.vertexArray);
-    glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glBindSampler(0, linearSampler);
-    glUniform1i(sourceLocation, 0);
     setExtent(resampleExtentLocation, pictureWidth, pictureHeight, textureWidth, textureHeight);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
-    glBindVertexArray(0);
-    glBindSampler(0, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(0);
 }
 
-void PostProcessor::blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical) {
+void PostProcessor::blurPass(GlName sourceTexture, int32_t vertical) {
     glUseProgram(blurProgram->program);
-    glBindVertexArray(quad.vertexArray);
-    glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, sourceTexture);
-    glBindSampler(0, linearSampler);
-    glUniform1i(sceneTextureLocation, 0);
     glUniform1i(verticalLocation, vertical);
-    glUniform1f(widthLocation, static_cast<float>(halfWidth));
-    glUniform1f(heightLocation, static_cast<float>(halfHeight));
-    setExtent(blurExtentLocation, halfWidth, halfHeight, blurWidth, blurHeight);
-    glUniform1fv(gaussianLocation, 3, blur.weights);
-    glUniform1fv(offsetLocation, 3, blur.offsets);
+    if (vertical == 1) { // the second pass keeps the first one's sizes
+        glUniform1f(widthLocation, static_cast<float>(halfWidth));
+        glUniform1f(heightLocation, static_cast<float>(halfHeight));
+        setExtent(blurExtentLocation, halfWidth, halfHeight, blurWidth, blurHeight);
+    }
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
-    glBindVertexArray(0);
-    glBindSampler(0, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(0);
 }
 
-void PostProcessor::composite(const ScreenQuad& quad, const RenderTarget& sceneTarget,
-                              int32_t drawWidth, int32_t drawHeight) {
+void PostProcessor::composite(const RenderTarget& sceneTarget, int32_t drawWidth,
+                              int32_t drawHeight) {
     const GameState& state = gameState();
     glUseProgram(compositeProgram->program);
-    glBindVertexArray(quad.vertexArray);
-    glActiveTexture(GL_TEXTURE0);
+    // The scene's colour and depth are read texel for texel, with their own nearest filter.
+    glBindSampler(0, 0);
     glBindTexture(GL_TEXTURE_2D, sceneTarget.colourTexture);
-    glUniform1i(originalTextureLocation, 0);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, sceneTarget.depthTexture);
-    glUniform1i(depthTextureLocation, 1);
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, blurTarget->colourTexture);
     glBindSampler(2, linearSampler);
-    glUniform1i(blurTextureLocation, 2);
     glUniform1i(actualLifeLocation, static_cast<GLint>(state.life));
     glUniform1i(totalLifeLocation, static_cast<GLint>(state.totalLife));
     setExtent(sceneExtentLocation, drawWidth, drawHeight, width, height);
     setExtent(compositeBlurExtentLocation, halfWidth, halfHeight, blurWidth, blurHeight);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
-    glBindVertexArray(0);
-    glBindSampler(2, 0);
-    // The scene target is drawn into next frame, so none of its textures stays bound.
-    for (GLenum unit = GL_TEXTURE2; unit > GL_TEXTURE0; --unit) {
-        glActiveTexture(unit);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glUseProgram(0);
 }

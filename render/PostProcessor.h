@@ -68,11 +68,12 @@ struct PostProcessor {
     // and then stretched with a filtered read.
     void postProcess(const ScreenQuad& quad, const RenderTarget& sceneTarget, int32_t drawWidth,
                      int32_t drawHeight);
-    void blurPass(const ScreenQuad& quad, GlName sourceTexture, int32_t vertical);
-    void composite(const ScreenQuad& quad, const RenderTarget& sceneTarget, int32_t drawWidth,
-                   int32_t drawHeight);
+    // The passes of postProcess; each expects the screen quad's vertex array bound and reads
+    // unit 0.
+    void blurPass(GlName sourceTexture, int32_t vertical);
+    void composite(const RenderTarget& sceneTarget, int32_t drawWidth, int32_t drawHeight);
     // One filtered read of the picture in the lower left width x height of a texture of the
     // given size, over the whole viewport.
-    void resample(const ScreenQuad& quad, GlName texture, int32_t width, int32_t height,
-                  int32_t textureWidth, int32_t textureHeight);
+    void resample(GlName texture, int32_t width, int32_t height, int32_t textureWidth,
+                  int32_t textureHeight);
 };

@@ -52,13 +52,15 @@ GLuint createWaterColour(int32_t width, int32_t height) {
 
 } // namespace
 
-RenderTarget::RenderTarget(int32_t width, int32_t height) {
+RenderTarget::RenderTarget(int32_t width, int32_t height, bool withDepth) {
     colourTexture = createScreenTexture(width, height, GL_RGBA8, GL_RGBA);
-    depthTexture = createScreenTexture(width, height, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture, 0);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
+    if (withDepth) {
+        depthTexture = createScreenTexture(width, height, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
+    }
     requireComplete();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -9,10 +9,11 @@
 // "FRAMEBUFFER NOT COMPLETE" when the driver rejects it.
 struct RenderTarget {
     GlName colourTexture = 0; // GL_RGBA8, nearest, clamped
-    GlName depthTexture = 0;  // GL_DEPTH_COMPONENT24, nearest, clamped
+    GlName depthTexture = 0;  // GL_DEPTH_COMPONENT24, nearest, clamped; 0 without depth
     GlName framebuffer = 0;
 
-    RenderTarget(int32_t width, int32_t height);
+    // The blur and composite targets draw full-screen quads only and need no depth.
+    RenderTarget(int32_t width, int32_t height, bool withDepth = true);
     ~RenderTarget();
     RenderTarget(const RenderTarget&) = delete;
     RenderTarget& operator=(const RenderTarget&) = delete;

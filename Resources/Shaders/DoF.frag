@@ -26,7 +26,7 @@ void main() {
     vec3 sharp = texture(originalTexture, uv).rgb;
     // Not beyond the blurred picture's last texel: the rest of its target is stale.
     vec2 blurLast = blurExtent - 0.5 / vec2(textureSize(blurTexture, 0));
-    vec3 blurred = texture(blurTexture, min(blurUv, blurLast)).rgb;
+    vec3 blurred = textureLod(blurTexture, min(blurUv, blurLast), 0.0).rgb;
     float depth = texture(depthTexture, uv).r;
 
     float lifeLeft = totalLife > 0 ? clamp(float(actualLife) / float(totalLife), 0.0, 1.0) : 0.0;

@@ -15,7 +15,7 @@ flat in vec2 tapOffset;
 out vec4 fragColor;
 
 vec3 read(vec2 at, vec2 last) {
-    return texture(sceneTexture, min(at, last)).rgb;
+    return textureLod(sceneTexture, min(at, last), 0.0).rgb;
 }
 
 void main() {

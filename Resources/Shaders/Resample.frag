@@ -12,5 +12,5 @@ void main() {
     // Nothing beyond the picture's last texel centre is read: the rest of the texture holds
     // what an earlier, larger frame left there.
     vec2 last = extent - 0.5 / vec2(textureSize(source, 0));
-    fragColor = vec4(texture(source, min(uv, last)).rgb, 1.0);
+    fragColor = vec4(textureLod(source, min(uv, last), 0.0).rgb, 1.0);
 }

@@ -39,6 +39,7 @@ constexpr int kDrawEvery = 30; // drawing every frame would make the test crawl 
 
 // The start-up of the game binary, in this process, with a fixed drug layout.
 struct PlayedGame {
+    PrivateDisplay display; // no other test's window takes the focus and pauses the game
     Sandbox sandbox{true};
     Window* window = nullptr;
     Game* game = nullptr;

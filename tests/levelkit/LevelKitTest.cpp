@@ -14,6 +14,7 @@
 #include "assets/Textures.h"
 #include "physics/CollisionMesh.h"
 #include "support/GameProcess.h"
+#include "support/PrivateDisplay.h"
 #include "support/Sandbox.h"
 #include "support/TopDownImages.h"
 #include "tools/levelgen/ModelFile.h"
@@ -336,6 +337,7 @@ TEST(LevelDocument, TheWalkThroughRunsAsWrittenAndTheGamePlaysItsLevel) {
     for (std::string word; words >> word;) {
         arguments.push_back(word);
     }
+    PrivateDisplay display; // no other test's window takes the focus and pauses it
     GameProcess game(arguments, work + "/mylevel/run");
     ASSERT_TRUE(game.started()) << game.output;
     game.readFor(1.0);

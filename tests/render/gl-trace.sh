@@ -1,11 +1,16 @@
 #!/bin/sh
 # Records the game at the spawn with apitrace, counts the GL calls of a steady frame against
 # its draws, and replays the recording, which must raise no GL error on the way.
-# Usage: gl-trace.sh <morbane binary>; runs on the display in DISPLAY.
+# Usage: gl-trace.sh <morbane binary>. Runs on an X server of its own, so that no window of a
+# test beside it takes the focus and pauses the game.
 set -eu
 binary=$(realpath "$1")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+server=$!
+trap 'kill $server; rm -rf "$work"' EXIT
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
 cd "$(dirname "$binary")" # the game finds ../Resources from its working folder
 
 timeout -s TERM 6 apitrace trace -o "$work/game.trace" "$binary" -d 640 480 \
