@@ -6,8 +6,12 @@
 
 namespace {
 
-void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message,
-                               const void*) {
+void GLAPIENTRY onDebugMessage(GLenum source, GLenum type, GLuint, GLenum, GLsizei,
+                               const GLchar* message, const void*) {
+    // A shader that fails to compile is reported, with the driver's log, by its loader.
+    if (source == GL_DEBUG_SOURCE_SHADER_COMPILER) {
+        return;
+    }
     if (type == GL_DEBUG_TYPE_ERROR || type == GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR ||
         type == GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR) {
         std::cerr << "GL DEBUG: " << message << std::endl;
